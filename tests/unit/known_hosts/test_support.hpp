@@ -1,0 +1,115 @@
+#pragma once
+// Temporary folders, environment overrides and file helpers for the trust-store tests.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+
+namespace known_hosts_test {
+
+namespace fs = std::filesystem;
+
+// A private (0700) folder removed with everything in it at the end of the test.
+class TempDir {
+  public:
+    TempDir() {
+        std::string pattern = (fs::temp_directory_path() / "known-hosts-test-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            ADD_FAILURE() << "mkdtemp failed";
+        }
+        path_ = pattern;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        fs::permissions(path_, fs::perms::owner_all, ec);
+        fs::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const fs::path& path() const { return path_; }
+
+  private:
+    fs::path path_;
+};
+
+// Sets or clears environment variables and restores them when it goes out of scope.
+class EnvOverride {
+  public:
+    EnvOverride() = default;
+    EnvOverride(const EnvOverride&) = delete;
+    EnvOverride& operator=(const EnvOverride&) = delete;
+    void set(const char* name, const std::optional<std::string>& value) {
+        if (saved_.find(name) == saved_.end()) {
+            const char* old = std::getenv(name);
+            saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
+        }
+        if (value) {
+            ::setenv(name, value->c_str(), 1);
+        } else {
+            ::unsetenv(name);
+        }
+    }
+    ~EnvOverride() {
+        for (const auto& [name, value] : saved_) {
+            if (value) {
+                ::setenv(name.c_str(), value->c_str(), 1);
+            } else {
+                ::unsetenv(name.c_str());
+            }
+        }
+    }
+
+  private:
+    std::map<std::string, std::optional<std::string>> saved_;
+};
+
+inline std::string read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+inline void write_file(const fs::path& path, const std::string& bytes, fs::perms mode) {
+    std::ofstream(path, std::ios::binary) << bytes;
+    fs::permissions(path, mode);
+}
+
+inline unsigned mode_of(const fs::path& path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st.st_mode & 07777U;
+}
+
+// Inode and modification time: a replaced file gets a new inode.
+struct FileStamp {
+    ino_t inode = 0;
+    long long mtime_ns = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+inline FileStamp stamp_of(const fs::path& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return {st.st_ino,
+            static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec};
+}
+
+}  // namespace known_hosts_test
+
+namespace known_hosts_test {
+
+// The error text of a result, or a marker that makes a comparison fail without aborting.
+template <class Result>
+std::string error_of(const Result& result) {
+    return result.ok() ? std::string("<succeeded>") : result.error();
+}
+
+}  // namespace known_hosts_test
