@@ -1,0 +1,185 @@
+#pragma once
+// The replicated document: an operation-based CRDT of nested maps, text objects and typed
+// scalars.
+//
+// - Every operation has a Lamport id (counter, actor); ids order operations totally.
+// - A map key is a register: a put or delete overwrites exactly the values its writer saw, so
+//   concurrent puts are all kept and the greatest op id is the visible one.
+// - A text is an RGA sequence of Unicode scalar values; removed elements stay as tombstones so
+//   that concurrent insertions find their place.
+// - Local edits apply at once and are collected until commit(), which makes one change
+//   (actor, seq, deps = the heads it was based on, ops) named by the SHA-256 of its bytes.
+// - apply_change() accepts changes from any replica in any order: duplicates are ignored, and
+//   changes whose dependencies are missing wait until those arrive. Every replica that has
+//   applied the same set of changes holds the same document.
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <variant>
+#include <vector>
+
+#include "runtime/ui/doc/change.hpp"
+#include "runtime/ui/doc/result.hpp"
+#include "runtime/ui/doc/types.hpp"
+
+namespace orvo_ui::doc {
+
+struct CommittedChange {
+    ChangeHash hash{};
+    std::vector<std::uint8_t> bytes;
+};
+
+// What applying a batch of changes did. `applied` counts changes merged into the document,
+// including waiting ones that a new arrival released.
+struct ApplyReport {
+    std::size_t applied = 0;
+    std::size_t duplicates = 0;
+    std::size_t waiting = 0;  // changes held back for missing dependencies, after this call
+    std::vector<Error> rejected;
+};
+
+class Document {
+  public:
+    explicit Document(ActorId actor = ActorId::random());
+
+    const ActorId& actor_id() const { return actors_[self_]; }
+
+    // Reading: the current state, local uncommitted edits included.
+    Result<std::optional<Value>> get(ObjId map, std::string_view key) const;
+    Result<std::vector<std::string>> keys(ObjId map) const;  // ascending
+    Result<std::string> text(ObjId text) const;
+    Result<std::size_t> length(ObjId text) const;  // in Unicode scalar values
+    // The values that concurrent writers left at a key, greatest op id first.
+    Result<std::vector<Value>> conflicts(ObjId map, std::string_view key) const;
+
+    // Editing. put() of the value a key already holds alone changes nothing.
+    Result<ObjId> put_object(ObjId map, std::string_view key, ObjType type);
+    Status put(ObjId map, std::string_view key, Scalar value);
+    Status delete_key(ObjId map, std::string_view key);
+    // Removes `remove` scalars at `pos` and inserts `insert` (UTF-8) there.
+    Status splice(ObjId text, std::size_t pos, std::size_t remove, std::string_view insert);
+
+    bool has_uncommitted() const { return tx_.has_value(); }
+    // Seals the local edits into a change; nothing when there are none.
+    std::optional<CommittedChange> commit();
+
+    std::vector<ChangeHash> heads() const;
+    // Encoded changes that a replica at `heads` lacks, in an order it can apply. Heads this
+    // document does not know are ignored, which can only make the answer larger.
+    std::vector<std::vector<std::uint8_t>> changes_since(std::span<const ChangeHash> heads) const;
+    std::size_t change_count() const { return history_.size(); }
+
+    ApplyReport apply_change(std::span<const std::uint8_t> bytes);
+    ApplyReport apply_changes(std::span<const std::vector<std::uint8_t>> changes);
+
+  private:
+    // An op id inside this document: a counter and an index into actors_.
+    struct OpId {
+        std::uint64_t counter = 0;
+        std::uint32_t actor = 0;
+        bool operator==(const OpId&) const = default;
+    };
+
+    struct Entry {
+        OpId id;
+        Value value;
+    };
+    struct MapObj {
+        std::map<std::string, std::vector<Entry>, std::less<>> keys;  // entries: id descending
+    };
+    struct Elem {
+        OpId id;
+        char32_t ch = 0;
+        bool removed = false;
+    };
+    struct TextObj {
+        std::vector<Elem> elems;
+    };
+    using Object = std::variant<MapObj, TextObj>;
+
+    struct OpIdHash {
+        std::size_t operator()(const OpId& id) const {
+            return std::hash<std::uint64_t>{}(id.counter * 0x9e3779b97f4a7c15ull ^ id.actor);
+        }
+    };
+    struct HashHash {
+        std::size_t operator()(const ChangeHash& h) const;
+    };
+
+    struct Applied {
+        ChangeHash hash{};
+        std::vector<std::uint8_t> bytes;
+        std::uint32_t actor = 0;
+        std::uint64_t seq = 0;
+        std::uint64_t max_op = 0;          // greatest op counter in this change's past
+        std::vector<std::uint64_t> clock;  // per actor index: latest seq in its past
+    };
+
+    struct Pending {
+        std::vector<std::uint8_t> bytes;
+        Change change;
+    };
+
+    // Local edits since the last commit; op refs use document actor indices.
+    struct Transaction {
+        std::vector<ChangeHash> deps;
+        std::uint64_t start_op = 0;
+        std::uint64_t next_op = 0;
+        std::vector<Op> ops;
+    };
+
+    // Comparison of op ids across actors: counter first, then actor bytes.
+    bool less(const OpId& a, const OpId& b) const;
+    std::uint32_t intern(const ActorId& actor);
+
+    // The internal id of an existing object of the given type.
+    Result<OpId> find(ObjId id, ObjType type) const;
+    const MapObj& map_of(OpId id) const { return std::get<MapObj>(objects_.at(id)); }
+    const TextObj& text_of(OpId id) const { return std::get<TextObj>(objects_.at(id)); }
+    ObjId public_id(OpId id) const { return ObjId{id.counter, actors_[id.actor]}; }
+    Transaction& begin();
+    OpId next_id(std::uint32_t width);
+    static OpRef ref_of(const OpId& id) { return OpRef{id.counter, id.actor}; }
+    static OpId id_of(const OpRef& r) { return OpId{r.counter, r.actor}; }
+
+    // Applying one op whose refs are already in document actor indices.
+    void apply_op(const Op& op, OpId id);
+    void apply_map_op(const Op& op, OpId id);
+    void integrate_insert(TextObj& text, const Op& op, OpId id);
+
+    // Receiving.
+    Status check_change(const Change& change, const std::vector<std::uint32_t>& actor_map,
+                        std::uint64_t& max_op, std::vector<std::uint64_t>& clock) const;
+    Status apply_decoded(const ChangeHash& hash, std::vector<std::uint8_t> bytes,
+                         const Change& change);
+    void receive(std::span<const std::uint8_t> bytes, ApplyReport& report);
+    void release_waiting(const ChangeHash& arrived, ApplyReport& report);
+    void record(const ChangeHash& hash, std::vector<std::uint8_t> bytes, std::uint32_t actor,
+                std::uint64_t seq, std::uint64_t max_op, std::vector<std::uint64_t> clock,
+                const std::vector<ChangeHash>& deps);
+
+    std::vector<ActorId> actors_;
+    std::map<ActorId, std::uint32_t> actor_index_;
+    std::uint32_t self_ = 0;
+
+    std::unordered_map<OpId, Object, OpIdHash> objects_;
+    std::uint64_t max_op_ = 0;
+
+    std::vector<Applied> history_;
+    std::unordered_map<ChangeHash, std::size_t, HashHash> by_hash_;
+    std::vector<std::vector<std::size_t>> by_actor_;  // per actor: history index of seq 1, 2...
+    std::set<ChangeHash> heads_;
+
+    std::unordered_map<ChangeHash, Pending, HashHash> pending_;
+    std::unordered_multimap<ChangeHash, ChangeHash, HashHash> waiting_on_;
+
+    std::optional<Transaction> tx_;
+};
+
+}  // namespace orvo_ui::doc
