@@ -1,16 +1,11 @@
 #pragma once
-// One QGuiApplication for the whole test program (fonts, clipboard and painting need it).
+// One QGuiApplication for the whole test program (fonts, clipboard and painting need it). It
+// is created on first use and destroyed after the last test, before Qt's own globals go.
 
 #include <QGuiApplication>
 
 namespace ui_test {
 
-inline QGuiApplication& gui_app() {
-    static int argc = 1;
-    static char name[] = "unit_ui";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-    return app;
-}
+QGuiApplication& gui_app();
 
 }  // namespace ui_test
