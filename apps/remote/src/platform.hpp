@@ -3,10 +3,12 @@
 
 #include "runtime/ui/app.hpp"
 #include "runtime/ui/canvas.hpp"
+#include "runtime/ui/chrome.hpp"
 #include "runtime/ui/files.hpp"
 #include "runtime/ui/image.hpp"
 #include "runtime/ui/input.hpp"
 #include "runtime/ui/launch.hpp"
+#include "runtime/ui/surface.hpp"
 #include "runtime/ui/text_case.hpp"
 #include "runtime/ui/text_render.hpp"
 #include "runtime/ui/tokens/colors.hpp"
