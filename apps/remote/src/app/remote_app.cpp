@@ -268,17 +268,21 @@ void RemoteApp::end_session() {
 
 // ---------------------------------------------------------------- form
 
-void RemoteApp::open_form(FormMode mode) {
-    submit_attempted = false;
-    touched_name = touched_host = touched_port = false;
+void RemoteApp::reload_form_inputs() {
     input(FieldId::Host).set_placeholder(std::string(host_placeholder(form.kind)));
-    release_focus();
     for (FieldId field : kAllFields) {
-        if (field == FieldId::Search)
+        if (field == FieldId::Search || focused_field == field)
             continue;
         input(field).set_text(model_text(field));
         input(field).set_cursor_pos(model_text(field).size());
     }
+}
+
+void RemoteApp::open_form(FormMode mode) {
+    submit_attempted = false;
+    touched_name = touched_host = touched_port = false;
+    release_focus();
+    reload_form_inputs();
     view = AppView{AppView::Form{mode}};
     focus(FieldId::Name);
 }
@@ -298,13 +302,7 @@ void RemoteApp::set_kind(ConnectionKind kind) {
     if (std::find(allowed.begin(), allowed.end(), form.auth) == allowed.end()) {
         form.auth = allowed.front();
     }
-    input(FieldId::Host).set_placeholder(std::string(host_placeholder(kind)));
-    for (FieldId field : kAllFields) {
-        if (field == FieldId::Search || focused_field == field)
-            continue;
-        input(field).set_text(model_text(field));
-        input(field).set_cursor_pos(model_text(field).size());
-    }
+    reload_form_inputs();
 }
 
 void RemoteApp::pick_device(std::size_t index) {
@@ -316,14 +314,8 @@ void RemoteApp::pick_device(std::size_t index) {
     form.kind = ConnectionKind::Orvo;
     form.auth = AuthMethod::DeviceIdentity;
     form.port.clear();
-    input(FieldId::Host).set_placeholder(std::string(host_placeholder(form.kind)));
     release_focus();
-    for (FieldId field : kAllFields) {
-        if (field == FieldId::Search)
-            continue;
-        input(field).set_text(model_text(field));
-        input(field).set_cursor_pos(model_text(field).size());
-    }
+    reload_form_inputs();
     focus(FieldId::Name);
 }
 

@@ -143,6 +143,8 @@ class RemoteApp : public orvo_ui::app::App {
     void focus(FieldId field);
     void close_pane_if_narrow_and_open();
     void open_form(FormMode mode);
+    // Loads the form's texts into their widgets (caret at the end), except the focused one.
+    void reload_form_inputs();
     void set_kind(ConnectionKind kind);
     void pick_device(std::size_t index);
     void save_form();
