@@ -11,6 +11,7 @@
 //   void execute(char32_t code);             // C0 control or C1 code point
 //   void csi_dispatch(const CsiSequence& s);
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -56,11 +57,18 @@ class Parser {
                     break;
                 }
             }
-            const std::uint8_t byte = *p++;
+            const std::uint8_t byte = *p;
             if (byte >= 0x80) {
+                char32_t c = 0;
+                if (const std::size_t length = decode_whole(p, end, c); length != 0) {
+                    p += length;
+                    code_point(c, handler);
+                    continue;
+                }
                 start_character(byte, handler);
-                return p;
+                return p + 1;
             }
+            ++p;
             if (byte == 0x1B) {
                 clear();
                 state_ = State::Escape;
@@ -75,6 +83,18 @@ class Parser {
     template <class Handler>
     const std::uint8_t* sequence(const std::uint8_t* p, const std::uint8_t* end, Handler& handler) {
         while (p != end && *p < 0x80 && state_ != State::Ground) {
+            if (is_digit(*p) && (state_ == State::CsiParam || state_ == State::CsiEntry)) {
+                // Parameter digits are most of a control sequence: read the whole number.
+                state_ = State::CsiParam;
+                in_param_ = true;
+                std::uint32_t value = current_;
+                do {
+                    value = std::min<std::uint32_t>(value * 10 + (*p - '0'), CsiParams::kMaxValue);
+                    ++p;
+                } while (p != end && is_digit(*p));
+                current_ = value;
+                continue;
+            }
             const std::uint8_t byte = *p++;
             const Transition t = kTransitions[static_cast<std::size_t>(state_)][byte];
             state_ = t.next;
@@ -151,6 +171,8 @@ class Parser {
             handler.print(c);
         }
     }
+
+    static bool is_digit(std::uint8_t byte) { return byte >= '0' && byte <= '9'; }
 
     void param(std::uint8_t byte) {
         in_param_ = true;

@@ -2,9 +2,16 @@
 
 #include <algorithm>
 
+#include "vt/cell_store.hpp"
+
 namespace remote {
 
 namespace {
+
+void fill_blank(Cell* first, Cell* last) {
+    static const std::uint64_t blank = vt::cell_bits(kBlankCell);
+    vt::fill_cells(first, static_cast<std::size_t>(last - first), blank);
+}
 
 std::size_t at_least_one(std::uint16_t n) {
     return n == 0 ? 1 : n;
@@ -19,9 +26,9 @@ std::size_t count_argument(const vt::CsiParams& params, std::size_t i) {
 }  // namespace
 
 TerminalScreen::TerminalScreen(std::uint16_t columns, std::uint16_t rows)
-    : columns_(at_least_one(columns)),
-      rows_(at_least_one(rows)),
-      cells_(columns_ * rows_, kBlankCell) {}
+    : columns_(at_least_one(columns)), rows_(at_least_one(rows)), cells_(columns_ * rows_) {
+    fill_blank(cells_.data(), cells_.data() + cells_.size());
+}
 
 void TerminalScreen::feed(std::span<const std::uint8_t> bytes) {
     parser_.feed(bytes.data(), bytes.size(), *this);
@@ -40,7 +47,13 @@ Cell* TerminalScreen::row_cells(std::size_t row) {
 }
 
 void TerminalScreen::print_ascii(const std::uint8_t* bytes, std::size_t count) {
-    Cell pen{U' ', pen_color_, pen_bold_};
+    // Every cell of the run differs from the pen only in its character: each one is the pen's
+    // bit pattern with the byte in the character's low bits.
+    if (pen_changed_) {
+        pen_bits_ = vt::cell_bits(Cell{0, pen_color_, pen_bold_});
+        pen_changed_ = false;
+    }
+    const std::uint64_t pen = pen_bits_;
     while (count != 0) {
         if (column_ == columns_) {
             column_ = 0;
@@ -48,10 +61,7 @@ void TerminalScreen::print_ascii(const std::uint8_t* bytes, std::size_t count) {
         }
         const std::size_t fit = std::min(count, columns_ - column_);
         Cell* out = row_cells(row_) + column_;
-        for (std::size_t i = 0; i < fit; ++i) {
-            pen.character = bytes[i];
-            out[i] = pen;
-        }
+        vt::store_bytes_as_cells(out, bytes, fit, pen);
         column_ += fit;
         bytes += fit;
         count -= fit;
@@ -74,7 +84,7 @@ void TerminalScreen::line_feed() {
     }
     // The top row's storage becomes the new, blank bottom row.
     Cell* reused = row_cells(0);
-    std::fill(reused, reused + columns_, kBlankCell);
+    fill_blank(reused, reused + columns_);
     top_ = top_ + 1 == rows_ ? 0 : top_ + 1;
 }
 
@@ -103,7 +113,7 @@ void TerminalScreen::execute(char32_t code) {
 
 void TerminalScreen::blank(std::size_t row, std::size_t from_column) {
     Cell* cells = row_cells(row);
-    std::fill(cells + std::min(from_column, columns_), cells + columns_, kBlankCell);
+    fill_blank(cells + std::min(from_column, columns_), cells + columns_);
 }
 
 void TerminalScreen::csi_dispatch(const vt::CsiSequence& sequence) {
@@ -132,7 +142,7 @@ void TerminalScreen::csi_dispatch(const vt::CsiSequence& sequence) {
         case 'J': {
             const std::uint16_t mode = params.first(0);
             if (mode == 2 || mode == 3) {
-                std::fill(cells_.begin(), cells_.end(), kBlankCell);
+                fill_blank(cells_.data(), cells_.data() + cells_.size());
             } else {
                 blank(row_, column_);
             }
@@ -150,6 +160,7 @@ void TerminalScreen::csi_dispatch(const vt::CsiSequence& sequence) {
 }
 
 void TerminalScreen::select_graphic_rendition(const vt::CsiParams& params) {
+    pen_changed_ = true;
     if (params.empty()) {
         pen_color_ = TerminalColor();
         pen_bold_ = false;

@@ -113,6 +113,9 @@ class TerminalScreen {
     std::size_t row_ = 0;
     TerminalColor pen_color_;
     bool pen_bold_ = false;
+    // The pen as a cell bit pattern with a zero character, for printing runs of ASCII.
+    std::uint64_t pen_bits_ = 0;
+    bool pen_changed_ = true;
     vt::Parser parser_;
 };
 

@@ -3,11 +3,45 @@
 // is completed by the next one. Invalid input follows the "maximal subpart" rule: each
 // ill-formed subsequence becomes exactly one U+FFFD.
 
+#include <cstddef>
 #include <cstdint>
 
 namespace remote::vt {
 
 inline constexpr char32_t kReplacementCharacter = 0xFFFD;
+
+// Decodes the character at p when all of its bytes are there and well formed: returns its
+// length (2 to 4) and sets out, or returns 0 (the incremental decoder then takes over).
+inline std::size_t decode_whole(const std::uint8_t* p, const std::uint8_t* end, char32_t& out) {
+    const auto available = static_cast<std::size_t>(end - p);
+    const std::uint8_t lead = p[0];
+    const auto continuation = [](std::uint8_t b) { return (b & 0xC0u) == 0x80u; };
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        if (available < 2 || !continuation(p[1])) {
+            return 0;
+        }
+        out = (char32_t(lead & 0x1Fu) << 6) | (p[1] & 0x3Fu);
+        return 2;
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        if (available < 3 || !continuation(p[1]) || !continuation(p[2]) ||
+            (lead == 0xE0 && p[1] < 0xA0) || (lead == 0xED && p[1] > 0x9F)) {
+            return 0;
+        }
+        out = (char32_t(lead & 0x0Fu) << 12) | (char32_t(p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu);
+        return 3;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        if (available < 4 || !continuation(p[1]) || !continuation(p[2]) || !continuation(p[3]) ||
+            (lead == 0xF0 && p[1] < 0x90) || (lead == 0xF4 && p[1] > 0x8F)) {
+            return 0;
+        }
+        out = (char32_t(lead & 0x07u) << 18) | (char32_t(p[1] & 0x3Fu) << 12) |
+              (char32_t(p[2] & 0x3Fu) << 6) | (p[3] & 0x3Fu);
+        return 4;
+    }
+    return 0;
+}
 
 class Utf8Decoder {
   public:
