@@ -23,21 +23,21 @@ struct Error {
     std::string message;
 };
 
-// Either a value or an Error.
-template <typename T>
+// Either a value or an error.
+template <typename T, typename E = Error>
 class [[nodiscard]] Result {
   public:
     Result(T value) : v_(std::move(value)) {}
-    Result(Error error) : v_(std::move(error)) {}
+    Result(E error) : v_(std::move(error)) {}
 
     bool ok() const { return v_.index() == 0; }
     explicit operator bool() const { return ok(); }
     T& value() { return std::get<0>(v_); }
     const T& value() const { return std::get<0>(v_); }
-    const Error& error() const { return std::get<1>(v_); }
+    const E& error() const { return std::get<1>(v_); }
 
   private:
-    std::variant<T, Error> v_;
+    std::variant<T, E> v_;
 };
 
 struct Done {};
