@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <functional>
 #include <set>
@@ -194,6 +198,36 @@ TEST(HostKeyStore, UnreadableStoreIsNeverOverwritten) {
         EXPECT_EQ(read_file(store.path), content);
         EXPECT_EQ(stamp_of(store.path), before) << content;
     }
+}
+
+// A save that fails halfway (here the file size limit stops the write) reports the error and
+// leaves every pin on file. The limit applies to the whole process, so the trust runs in a child.
+TEST(HostKeyStore, FailedSaveKeepsThePreviousPins) {
+    Store store;
+    KnownHosts many;
+    for (int i = 0; i < 100; ++i) {
+        many.entries.push_back({"host-" + std::to_string(i), 22, key_a});
+    }
+    ASSERT_TRUE(save_known_hosts(store.path, many).ok());
+    const std::string bytes = read_file(store.path);
+    ASSERT_GT(bytes.size(), 8192U);
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const auto trusted = trust_host_key(store.path, "new.example", 22, key_b);
+        const bool reported = !trusted.ok() && trusted.error().find("could not write") == 0;
+        ::_exit(reported ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed write was not reported";
+    EXPECT_EQ(read_file(store.path), bytes);
+    EXPECT_EQ(listing(store.dir.path()), std::set<std::string>{"known-hosts.json"});
 }
 
 struct InsecureCase {
