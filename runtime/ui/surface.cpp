@@ -1,5 +1,7 @@
 #include "runtime/ui/surface.hpp"
 
+#include <cmath>
+
 namespace orvo_ui::surface {
 
 void card(Canvas& canvas, Rect rect, const tokens::colors::Colors& colors,
@@ -39,6 +41,26 @@ void edge_on_with(Canvas& canvas, Rect rect, Color color, double radius, double 
 
 void edge_hover(Canvas& canvas, Rect rect, const tokens::colors::Colors& colors, double radius) {
     canvas.stroke_rounded_rect(rect, radius, colors.accent.with_alpha(kHoverEdgeAlpha), 1.0);
+}
+
+void shadow(Canvas& canvas, Rect rect, double radius, double blur, Color color, double drop) {
+    // Stacked, growing translucent shapes: where all layers overlap the result has the
+    // colour's full alpha, and it thins out towards the outermost layer.
+    constexpr int kLayers = 12;
+    const double target = color.a / 255.0;
+    const double layer_alpha = 1.0 - std::pow(1.0 - target, 1.0 / kLayers);
+    const Rect base = rect.translated(0.0, drop);
+    for (int i = kLayers; i >= 1; --i) {
+        const double grow = blur * static_cast<double>(i) / kLayers;
+        canvas.fill_rounded_rect(base.inset(-grow), radius + grow, color.with_alpha(layer_alpha));
+    }
+}
+
+void dialog(Canvas& canvas, Rect rect, const tokens::colors::Colors& colors) {
+    shadow(canvas, rect, kDialogRadius, kDialogShadowBlur,
+           colors.scrim.with_alpha(kDialogShadowAlpha));
+    canvas.fill_rounded_rect(rect, kDialogRadius, colors.surface_raised);
+    canvas.stroke_rounded_rect(rect, kDialogRadius, colors.border, 1.0);
 }
 
 }  // namespace orvo_ui::surface

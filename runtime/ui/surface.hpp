@@ -49,4 +49,15 @@ void edge_on_with(Canvas& canvas, Rect rect, Color color, double radius = kCardR
 void edge_hover(Canvas& canvas, Rect rect, const tokens::colors::Colors& colors,
                 double radius = kCardRadius);
 
+inline constexpr double kDialogRadius = 14.0;
+inline constexpr double kDialogShadowBlur = 24.0;
+inline constexpr double kDialogShadowAlpha = 0.4;
+
+// A soft shadow behind `rect`: `color` at its strongest under the shape, fading to nothing
+// `blur` pixels out, shifted down by `drop`.
+void shadow(Canvas& canvas, Rect rect, double radius, double blur, Color color, double drop = 4.0);
+
+// A dialog panel: soft black shadow, raised surface, 1 px border.
+void dialog(Canvas& canvas, Rect rect, const tokens::colors::Colors& colors);
+
 }  // namespace orvo_ui::surface

@@ -32,6 +32,7 @@ constexpr double kMinScale = 0.5;
 constexpr double kMaxScale = 4.0;
 constexpr double kMinPixelSize = 1.0;
 constexpr double kMaxPixelSize = 512.0;
+constexpr std::size_t kMaxFaces = 256;
 
 QString qt_string(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
@@ -69,6 +70,9 @@ const TextRenderer::Face& TextRenderer::face(bool mono, bool weighted, double pi
     auto it = faces_.find(key);
     if (it != faces_.end()) {
         return *it->second;
+    }
+    if (faces_.size() >= kMaxFaces) {
+        faces_.clear();  // a text scale that keeps changing must not grow the cache forever
     }
     auto f = std::make_unique<Face>();
     const double whole = std::max(1.0, std::round(size));
@@ -119,12 +123,13 @@ void TextRenderer::draw_with(Canvas& canvas, std::string_view text, Point top_le
     if (text.empty() || color.a == 0) {
         return;
     }
+    const double baseline = top_left.y + ascent(size, weight);
     const Face& f = face(false, weight == Weight::Weighted, size * text_scale_);
     QPainter& p = canvas.painter();
     p.save();
     p.setFont(f.font);
     p.setPen(to_qcolor(color));
-    p.translate(top_left.x, top_left.y + ascent(size, weight));
+    p.translate(top_left.x, baseline);
     if (f.scale != 1.0) {
         p.scale(f.scale, f.scale);
     }

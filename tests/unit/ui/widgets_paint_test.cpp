@@ -127,4 +127,22 @@ TEST_F(PaintTest, CardsPillsEdgesAndHairlines) {
     EXPECT_NEAR(qBlue(fill), want.b, 2);
 }
 
+TEST_F(PaintTest, DialogShadowDarkensNearbyAndFadesOut) {
+    image_.fill(qRgb(200, 200, 200));  // light ground so the shadow shows
+    const Rect box = Rect::from_xywh(100, 30, 120, 50);
+    {
+        QPainter painter(&image_);
+        orvo_ui::Canvas canvas(painter);
+        orvo_ui::surface::dialog(canvas, box, colors_);
+    }
+    EXPECT_EQ(at(160, 55), rgb(colors_.surface_raised));
+    const int near = qRed(at(160, 83));  // just below the dialog
+    const int mid = qRed(at(160, 95));   // half the blur away
+    const int far = qRed(at(160, 115));  // beyond the blur
+    EXPECT_LT(near, mid);
+    EXPECT_LT(mid, far);
+    EXPECT_GT(near, static_cast<int>(200 * 0.55));  // never darker than 40% black over it
+    EXPECT_EQ(far, 200);
+}
+
 }  // namespace
