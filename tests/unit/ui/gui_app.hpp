@@ -8,4 +8,10 @@ namespace ui_test {
 
 QGuiApplication& gui_app();
 
+// Derive a fixture from this (before members that need Qt) to have the application exist
+// when the members are built.
+struct WithGuiApp {
+    WithGuiApp() { gui_app(); }
+};
+
 }  // namespace ui_test

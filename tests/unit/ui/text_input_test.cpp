@@ -500,7 +500,7 @@ TEST(TextInputEditing, CursorPositionIsClampedAndClearsTheSelection) {
     EXPECT_EQ(input.text(), "\xE6\x97\xA5x\xE6\x9C\xAC\xE8\xAA\x9E");
 }
 
-class TextInputDrawing : public ::testing::Test {
+class TextInputDrawing : public ::testing::Test, private ui_test::WithGuiApp {
   protected:
     void SetUp() override { ui_test::gui_app(); }
 

@@ -21,7 +21,7 @@ QRgb rgb(Color c) {
     return qRgb(c.r, c.g, c.b);
 }
 
-class PaintTest : public ::testing::Test {
+class PaintTest : public ::testing::Test, private ui_test::WithGuiApp {
   protected:
     void SetUp() override {
         ui_test::gui_app();
