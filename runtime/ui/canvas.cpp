@@ -29,6 +29,22 @@ QPolygonF to_polygon(std::span<const Point> points) {
     return poly;
 }
 
+// Inverted, empty or non-finite shapes draw nothing (layout arithmetic in a tiny window can
+// produce them; Qt would otherwise normalise or misdraw them).
+bool drawable(Rect r) {
+    return std::isfinite(r.left) && std::isfinite(r.top) && std::isfinite(r.right) &&
+           std::isfinite(r.bottom) && r.width() > 0.0 && r.height() > 0.0;
+}
+
+bool drawable(Point p, double radius) {
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(radius) && radius > 0.0;
+}
+
+bool drawable(std::span<const Point> points) {
+    return std::all_of(points.begin(), points.end(),
+                       [](Point p) { return std::isfinite(p.x) && std::isfinite(p.y); });
+}
+
 // A rectangle inset by half the stroke, so that the stroke's outer edge meets `r`.
 Rect stroke_rect_for(Rect r, double width) {
     return r.inset(width / 2.0);
@@ -48,6 +64,9 @@ Canvas::~Canvas() {
 }
 
 void Canvas::fill_rect(Rect r, Color c) {
+    if (!drawable(r)) {
+        return;
+    }
     painter_.fillRect(to_qrect(r), to_qcolor(c));
 }
 
@@ -56,7 +75,10 @@ void Canvas::stroke_rect(Rect r, Color c, double width) {
 }
 
 void Canvas::fill_rounded_rect(Rect r, double radius, Color c) {
-    if (radius <= 0.0) {
+    if (!drawable(r)) {
+        return;
+    }
+    if (!(radius > 0.0)) {
         fill_rect(r, c);
         return;
     }
@@ -67,7 +89,7 @@ void Canvas::fill_rounded_rect(Rect r, double radius, Color c) {
 }
 
 void Canvas::stroke_rounded_rect(Rect r, double radius, Color c, double width) {
-    if (width <= 0.0) {
+    if (!drawable(r) || !(width > 0.0) || !std::isfinite(width)) {
         return;
     }
     const Rect s = stroke_rect_for(r, width);
@@ -87,12 +109,18 @@ void Canvas::stroke_rounded_rect(Rect r, double radius, Color c, double width) {
 }
 
 void Canvas::fill_circle(Point center, double radius, Color c) {
+    if (!drawable(center, radius)) {
+        return;
+    }
     painter_.setPen(Qt::NoPen);
     painter_.setBrush(to_qcolor(c));
     painter_.drawEllipse(QPointF(center.x, center.y), radius, radius);
 }
 
 void Canvas::stroke_circle(Point center, double radius, Color c, double width) {
+    if (!drawable(center, radius) || !(width > 0.0) || !std::isfinite(width)) {
+        return;
+    }
     painter_.setPen(QPen(to_qcolor(c), width));
     painter_.setBrush(Qt::NoBrush);
     const double r = std::max(0.0, radius - width / 2.0);
@@ -100,6 +128,10 @@ void Canvas::stroke_circle(Point center, double radius, Color c, double width) {
 }
 
 void Canvas::line(Point from, Point to, Color c, double width) {
+    const Point ends[] = {from, to};
+    if (!drawable(ends) || !(width > 0.0) || !std::isfinite(width)) {
+        return;
+    }
     QPen pen(to_qcolor(c), width);
     pen.setCapStyle(Qt::FlatCap);
     painter_.setPen(pen);
@@ -107,7 +139,7 @@ void Canvas::line(Point from, Point to, Color c, double width) {
 }
 
 void Canvas::fill_polygon(std::span<const Point> points, Color c) {
-    if (points.size() < 3) {
+    if (points.size() < 3 || !drawable(points)) {
         return;
     }
     painter_.setPen(Qt::NoPen);
@@ -116,7 +148,7 @@ void Canvas::fill_polygon(std::span<const Point> points, Color c) {
 }
 
 void Canvas::stroke_polygon(std::span<const Point> points, Color c, double width) {
-    if (points.size() < 2) {
+    if (points.size() < 2 || !drawable(points) || !(width > 0.0) || !std::isfinite(width)) {
         return;
     }
     QPen pen(to_qcolor(c), width);
@@ -127,7 +159,7 @@ void Canvas::stroke_polygon(std::span<const Point> points, Color c, double width
 }
 
 void Canvas::draw_image(const Image& image, Rect target, ImageScaling scaling) {
-    if (target.width() <= 0.0 || target.height() <= 0.0) {
+    if (!drawable(target)) {
         return;
     }
     const QImage wrapped = image.to_qimage();
@@ -151,7 +183,8 @@ void Canvas::restore() {
 }
 
 void Canvas::multiply_opacity(double factor) {
-    painter_.setOpacity(painter_.opacity() * std::clamp(factor, 0.0, 1.0));
+    const double f = std::isfinite(factor) ? std::clamp(factor, 0.0, 1.0) : 1.0;
+    painter_.setOpacity(painter_.opacity() * f);
 }
 
 double Canvas::opacity() const {
@@ -159,7 +192,9 @@ double Canvas::opacity() const {
 }
 
 void Canvas::clip(Rect r) {
-    painter_.setClipRect(to_qrect(r), Qt::IntersectClip);
+    // Clipping to nothing hides everything until restore(), as an empty area should.
+    const Rect area = drawable(r) ? r : Rect{};
+    painter_.setClipRect(to_qrect(area), Qt::IntersectClip);
 }
 
 std::array<Point, 10> star_points(Point center, double outer, double inner_ratio) {

@@ -120,7 +120,7 @@ void TextRenderer::draw_text_weighted(Canvas& canvas, std::string_view text, Poi
 
 void TextRenderer::draw_with(Canvas& canvas, std::string_view text, Point top_left, double size,
                              Color color, Weight weight) const {
-    if (text.empty() || color.a == 0) {
+    if (text.empty() || color.a == 0 || !std::isfinite(top_left.x) || !std::isfinite(top_left.y)) {
         return;
     }
     const double baseline = top_left.y + ascent(size, weight);
@@ -172,7 +172,8 @@ CellMetrics TextRenderer::mono_metrics(double size) const {
 void TextRenderer::draw_cells(Canvas& canvas, std::u32string_view cells, Point top_left,
                               double size, double line_height, double advance, Color color,
                               bool bold) const {
-    if (cells.empty() || color.a == 0) {
+    if (cells.empty() || color.a == 0 || !std::isfinite(top_left.x) || !std::isfinite(top_left.y) ||
+        !std::isfinite(advance) || !std::isfinite(line_height)) {
         return;
     }
     const Face& f = face(true, bold, size);

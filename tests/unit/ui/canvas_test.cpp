@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -104,6 +105,30 @@ TEST_F(CanvasTest, StarPolygonIsFilledAtItsCentre) {
     EXPECT_TRUE(same(img.pixel(20, 20), Color::hex(0xD29922)));
     EXPECT_TRUE(same(img.pixel(19, 10), Color::hex(0xD29922)));  // top spike
     EXPECT_TRUE(same(img.pixel(2, 38), kGround));
+}
+
+TEST_F(CanvasTest, DegenerateShapesDrawNothing) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    QImage img = blank(40, 40);
+    const QImage untouched = img.copy();
+    {
+        QPainter painter(&img);
+        Canvas canvas(painter);
+        canvas.fill_rect({30, 30, 10, 10}, kRed);  // inverted
+        canvas.fill_rounded_rect({30, 5, 10, 20}, 4, kRed);
+        canvas.stroke_rect({nan, 0, 20, 20}, kRed, 2);
+        canvas.fill_rect({0, 0, 40, 40}, kRed.with_alpha(0.0));  // transparent
+        canvas.fill_circle({20, 20}, -5, kRed);
+        canvas.fill_circle({nan, 20}, 5, kRed);
+        canvas.line({0, 0}, {40, 40}, kRed, 0);
+        const orvo_ui::Point bad[] = {{0, 0}, {40, nan}, {0, 40}};
+        canvas.fill_polygon(bad, kRed);
+        canvas.save();
+        canvas.clip({20, 20, 10, 10});  // inverted clip: nothing shows until restore
+        canvas.fill_rect({0, 0, 40, 40}, kRed);
+        canvas.restore();
+    }
+    EXPECT_EQ(img, untouched);
 }
 
 std::shared_ptr<const std::vector<std::uint8_t>> pixels(int w, int h, Color c) {
