@@ -135,6 +135,28 @@ TEST(FramebufferUpdate, MatchesThePixelByPixelModelAtEveryEdge) {
     }
 }
 
+TEST(FramebufferUpdate, PixelsSplitAcrossNetworkReadsDecodeTheSame) {
+    for (std::size_t piece : {1u, 2u, 3u, 5u, 7u, 13u}) {
+        for (const auto& c : model_cases()) {
+            RfbFramebuffer fb(16, 12);
+            Model model(16, 12);
+            auto rects = painted_base();
+            rects.insert(rects.end(), c.rects.begin(), c.rects.end());
+            for (const auto& r : rects) {
+                model.apply(r);
+            }
+            const auto body = encode_update(rects);
+            MemoryStream stream(body, piece);
+            DecodeScratch scratch;
+            ASSERT_TRUE(read_framebuffer_update(stream, fb, client_pixel_format(), scratch).ok());
+            EXPECT_EQ(stream.remaining(), 0u);
+            const auto bytes = fb.bytes();
+            ASSERT_TRUE(std::equal(bytes.begin(), bytes.end(), model.pixels().begin()))
+                << c.what << " in pieces of " << piece;
+        }
+    }
+}
+
 TEST(FramebufferUpdate, RandomOverlappingCopiesMatchTheModel) {
     std::mt19937 rng(1234);
     for (int round = 0; round < 300; ++round) {

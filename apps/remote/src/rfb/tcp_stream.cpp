@@ -211,6 +211,18 @@ RfbStatus TcpStream::read_exact(std::span<std::uint8_t> out) {
     return ok_status();
 }
 
+RfbResult<std::span<const std::uint8_t>> TcpStream::read_some(std::size_t max) {
+    if (begin_ == end_) {
+        if (auto r = fill_buffer(); !r) {
+            return r.error();
+        }
+    }
+    const std::size_t n = std::min(end_ - begin_, max);
+    const auto view = std::span<const std::uint8_t>(buffer_.data() + begin_, n);
+    begin_ += n;
+    return view;
+}
+
 RfbResult<std::optional<std::uint8_t>> TcpStream::read_byte_within(
     std::chrono::milliseconds timeout) {
     if (begin_ == end_) {

@@ -33,6 +33,7 @@ class TcpStream final : public RfbStream {
 
     // Waits as long as it takes (unless cancelled).
     RfbStatus read_exact(std::span<std::uint8_t> out) override;
+    RfbResult<std::span<const std::uint8_t>> read_some(std::size_t max) override;
     RfbStatus write_all(std::span<const std::uint8_t> bytes) override;
 
     // Waits at most the timeout for one byte; none when nothing arrived in time.

@@ -34,37 +34,91 @@ RfbResult<RectHeader> read_rect_header(RfbStream& in) {
                       static_cast<std::int32_t>(load_u32(&b[8]))};
 }
 
+// Raw pixels are converted straight out of the stream's buffer, row by row, clipped to the
+// framebuffer; a pixel split between two reads goes through a four-byte carry.
+class RawSink {
+  public:
+    RawSink(const RectHeader& r, const PixelPlane& plane, const PixelConverter& conv)
+        : r_(r),
+          plane_(plane),
+          conv_(conv),
+          bpp_(conv.bytes_per_pixel()),
+          cols_(clipped_length(r.x, r.w, plane.width)) {}
+
+    bool done() const { return row_ >= r_.h; }
+
+    void consume(std::span<const std::uint8_t> bytes) {
+        const std::uint8_t* p = bytes.data();
+        std::size_t left = bytes.size();
+        if (carry_len_ > 0) {
+            const std::size_t take = std::min<std::size_t>(bpp_ - carry_len_, left);
+            std::memcpy(carry_.data() + carry_len_, p, take);
+            carry_len_ += static_cast<unsigned>(take);
+            p += take;
+            left -= take;
+            if (carry_len_ < bpp_) {
+                return;
+            }
+            emit(carry_.data(), 1);
+            carry_len_ = 0;
+        }
+        while (left >= bpp_ && !done()) {
+            const auto run =
+                static_cast<std::uint32_t>(std::min<std::size_t>(r_.w - col_, left / bpp_));
+            emit(p, run);
+            p += std::size_t{run} * bpp_;
+            left -= std::size_t{run} * bpp_;
+        }
+        if (left > 0) {
+            std::memcpy(carry_.data(), p, left);
+            carry_len_ = static_cast<unsigned>(left);
+        }
+    }
+
+  private:
+    // Converts n pixels starting at the current column of the current row (never past its end).
+    void emit(const std::uint8_t* src, std::uint32_t n) {
+        const std::uint32_t y = r_.y + row_;
+        if (y < plane_.height && col_ < cols_) {
+            const std::uint32_t visible = std::min(n, cols_ - col_);
+            conv_.convert(src, plane_.at(r_.x + col_, y), visible);
+        }
+        col_ += n;
+        if (col_ == r_.w) {
+            col_ = 0;
+            ++row_;
+        }
+    }
+
+    const RectHeader& r_;
+    const PixelPlane& plane_;
+    const PixelConverter& conv_;
+    const unsigned bpp_;
+    const std::uint32_t cols_;
+    std::uint32_t row_ = 0;
+    std::uint32_t col_ = 0;
+    std::array<std::uint8_t, 4> carry_{};
+    unsigned carry_len_ = 0;
+};
+
 RfbStatus decode_raw(RfbStream& in, const RectHeader& r, RfbFramebuffer& fb,
-                     const PixelConverter& conv, DecodeScratch& scratch) {
-    const std::uint64_t bpp = conv.bytes_per_pixel();
-    const std::uint64_t row_bytes = std::uint64_t{r.w} * bpp;
-    if (row_bytes * r.h > kMaxRawRectangleBytes) {
+                     const PixelConverter& conv) {
+    const std::uint64_t total = std::uint64_t{r.w} * r.h * conv.bytes_per_pixel();
+    if (total > kMaxRawRectangleBytes) {
         return protocol_error("RFB raw rectangle is too large");
     }
-    if (row_bytes == 0 || r.h == 0) {
+    if (total == 0) {
         return ok_status();
     }
     const PixelPlane plane = fb.own_pixels();
-    const std::uint32_t cols = clipped_length(r.x, r.w, plane.width);
-    // Whole rows are read in pieces of about 256 KiB: bounded memory, few reads.
-    const std::uint64_t rows_per_piece = std::max<std::uint64_t>(1, (256 * 1024) / row_bytes);
-    scratch.bytes.resize(static_cast<std::size_t>(rows_per_piece * row_bytes));
-    for (std::uint32_t row = 0; row < r.h;) {
-        const auto rows =
-            static_cast<std::uint32_t>(std::min<std::uint64_t>(rows_per_piece, r.h - row));
-        const auto piece =
-            std::span(scratch.bytes.data(), static_cast<std::size_t>(rows * row_bytes));
-        if (auto res = in.read_exact(piece); !res) {
-            return res;
+    RawSink sink(r, plane, conv);
+    for (std::uint64_t left = total; left > 0;) {
+        auto view = in.read_some(static_cast<std::size_t>(left));
+        if (!view) {
+            return view.error();
         }
-        for (std::uint32_t k = 0; k < rows && cols > 0; ++k) {
-            const std::uint32_t y = r.y + row + k;
-            if (y >= plane.height) {
-                break;
-            }
-            conv.convert(piece.data() + k * row_bytes, plane.at(r.x, y), cols);
-        }
-        row += rows;
+        sink.consume(view.value());
+        left -= view.value().size();
     }
     return ok_status();
 }
@@ -224,7 +278,7 @@ RfbStatus read_framebuffer_update(RfbStream& in, RfbFramebuffer& fb, const RfbPi
         RfbStatus status = ok_status();
         switch (r.encoding) {
             case 0:
-                status = decode_raw(in, r, fb, conv, scratch);
+                status = decode_raw(in, r, fb, conv);
                 break;
             case 1:
                 status = decode_copy_rect(in, r, fb);
