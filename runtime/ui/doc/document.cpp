@@ -148,7 +148,7 @@ Result<ObjId> Document::put_object(ObjId map, std::string_view key, ObjType type
             op.pred.push_back(ref_of(e.id));
     }
     OpId id = next_id(1);
-    apply_op(op, id);
+    apply_op(op, id, false);
     tx_->ops.push_back(std::move(op));
     return public_id(id);
 }
@@ -177,7 +177,7 @@ Status Document::put(ObjId map, std::string_view key, Scalar value) {
     }
     op.value = std::move(value);
     OpId id = next_id(1);
-    apply_op(op, id);
+    apply_op(op, id, false);
     tx_->ops.push_back(std::move(op));
     return ok();
 }
@@ -197,7 +197,7 @@ Status Document::delete_key(ObjId map, std::string_view key) {
     for (const auto& e : it->second)
         op.pred.push_back(ref_of(e.id));
     OpId id = next_id(1);
-    apply_op(op, id);
+    apply_op(op, id, false);
     tx_->ops.push_back(std::move(op));
     return ok();
 }
@@ -235,7 +235,7 @@ Status Document::splice(ObjId text, std::size_t pos, std::size_t remove, std::st
         op.obj = ref_of(t.value());
         op.ref = target;
         OpId id = next_id(1);
-        apply_op(op, id);
+        apply_op(op, id, false);
         tx_->ops.push_back(std::move(op));
     }
     if (!inserted->empty()) {
@@ -246,7 +246,7 @@ Status Document::splice(ObjId text, std::size_t pos, std::size_t remove, std::st
         op.text = std::string(insert);
         op.width = static_cast<std::uint32_t>(inserted->size());
         OpId id = next_id(op.width);
-        apply_op(op, id);
+        apply_op(op, id, false);
         tx_->ops.push_back(std::move(op));
     }
     return ok();

@@ -149,15 +149,15 @@ class Document {
     static OpId id_of(const OpRef& r) { return OpId{r.counter, r.actor}; }
 
     // Applying one op whose refs are already in document actor indices.
-    void apply_op(const Op& op, OpId id);
-    void apply_map_op(const Op& op, OpId id);
+    // `consume`: the op is not needed afterwards, so its key and value may move.
+    void apply_op(Op& op, OpId id, bool consume);
+    void apply_map_op(Op& op, OpId id, bool consume);
     void integrate_insert(TextObj& text, const Op& op, OpId id);
 
     // Receiving.
     Status check_change(const Change& change, const std::vector<std::uint32_t>& actor_map,
                         std::uint64_t& max_op, std::vector<std::uint64_t>& clock) const;
-    Status apply_decoded(const ChangeHash& hash, std::vector<std::uint8_t> bytes,
-                         const Change& change);
+    Status apply_decoded(const ChangeHash& hash, std::vector<std::uint8_t> bytes, Change& change);
     void receive(std::span<const std::uint8_t> bytes, ApplyReport& report);
     void release_waiting(const ChangeHash& arrived, ApplyReport& report);
     void record(const ChangeHash& hash, std::vector<std::uint8_t> bytes, std::uint32_t actor,

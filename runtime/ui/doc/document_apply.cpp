@@ -18,9 +18,9 @@ Error invalid(const std::string& why) {
 
 }  // namespace
 
-void Document::apply_op(const Op& op, OpId id) {
+void Document::apply_op(Op& op, OpId id, bool consume) {
     if (is_map_op(op.kind)) {
-        apply_map_op(op, id);
+        apply_map_op(op, id, consume);
         return;
     }
     auto& text = std::get<TextObj>(objects_.at(id_of(op.obj)));
@@ -37,13 +37,14 @@ void Document::apply_op(const Op& op, OpId id) {
     }
 }
 
-void Document::apply_map_op(const Op& op, OpId id) {
+void Document::apply_map_op(Op& op, OpId id, bool consume) {
     auto& map = std::get<MapObj>(objects_.at(id_of(op.obj)));
-    auto slot = map.keys.find(op.key);
-    if (slot == map.keys.end()) {
+    auto slot = map.keys.lower_bound(op.key);
+    if (slot == map.keys.end() || slot->first != op.key) {
         if (op.kind == OpKind::DeleteKey)
             return;
-        slot = map.keys.emplace(op.key, std::vector<Entry>{}).first;
+        slot =
+            map.keys.emplace_hint(slot, consume ? std::move(op.key) : op.key, std::vector<Entry>{});
     }
     auto& entries = slot->second;
     // The writer saw these values; everything else at the key was concurrent and stays.
@@ -62,7 +63,7 @@ void Document::apply_map_op(const Op& op, OpId id) {
             value = ObjRef{ObjType::Text, public_id(id)};
             break;
         case OpKind::Put:
-            value = op.value;
+            value = consume ? std::move(op.value) : op.value;
             break;
         default:
             if (entries.empty())
@@ -124,8 +125,13 @@ Status Document::check_change(const Change& change, const std::vector<std::uint3
         return invalid("its op ids do not follow its dependencies");
     clock[author] = change.seq;
 
-    // Objects and text runs this change creates, for ops later in the same change.
-    std::unordered_map<OpId, ObjType, OpIdHash> made;
+    // Objects and text runs this change creates, for ops later in the same change; both are
+    // found by op counter (they are appended in ascending order).
+    struct Made {
+        std::uint64_t counter;
+        ObjType type;
+    };
+    std::vector<Made> made;
     struct Run {
         OpId obj;
         std::uint64_t first;
@@ -135,12 +141,23 @@ Status Document::check_change(const Change& change, const std::vector<std::uint3
     auto doc_ref = [&](const OpRef& r) {
         return r.counter == 0 ? OpId{} : OpId{r.counter, actor_map[r.actor]};
     };
+    auto made_type = [&](OpId obj) -> std::optional<ObjType> {
+        if (obj.actor != author || obj.counter < change.start_op)
+            return std::nullopt;
+        auto it = std::lower_bound(made.begin(), made.end(), obj.counter,
+                                   [](const Made& m, std::uint64_t c) { return m.counter < c; });
+        if (it == made.end() || it->counter != obj.counter)
+            return std::nullopt;
+        return it->type;
+    };
     auto element_exists = [&](OpId text, OpId elem) {
-        for (const auto& run : runs) {
-            if (run.obj == text && elem.actor == author && elem.counter >= run.first &&
-                elem.counter < run.first + run.width) {
-                return true;
-            }
+        if (elem.actor == author && elem.counter >= change.start_op) {
+            auto it = std::upper_bound(runs.begin(), runs.end(), elem.counter,
+                                       [](std::uint64_t c, const Run& r) { return c < r.first; });
+            if (it == runs.begin())
+                return false;
+            --it;
+            return it->obj == text && elem.counter < it->first + it->width;
         }
         auto it = objects_.find(text);
         if (it == objects_.end())
@@ -155,8 +172,8 @@ Status Document::check_change(const Change& change, const std::vector<std::uint3
         std::optional<ObjType> type;
         if (auto it = objects_.find(obj); it != objects_.end()) {
             type = std::holds_alternative<MapObj>(it->second) ? ObjType::Map : ObjType::Text;
-        } else if (auto m = made.find(obj); m != made.end()) {
-            type = m->second;
+        } else {
+            type = made_type(obj);
         }
         if (!type)
             return invalid("an operation on an unknown object");
@@ -166,10 +183,10 @@ Status Document::check_change(const Change& change, const std::vector<std::uint3
         const OpId self{id, author};
         switch (op.kind) {
             case OpKind::MakeMap:
-                made.emplace(self, ObjType::Map);
+                made.push_back(Made{self.counter, ObjType::Map});
                 break;
             case OpKind::MakeText:
-                made.emplace(self, ObjType::Text);
+                made.push_back(Made{self.counter, ObjType::Text});
                 break;
             case OpKind::Insert:
                 if (op.ref.counter != 0 && !element_exists(obj, doc_ref(op.ref))) {
@@ -192,7 +209,7 @@ Status Document::check_change(const Change& change, const std::vector<std::uint3
 }
 
 Status Document::apply_decoded(const ChangeHash& hash, std::vector<std::uint8_t> bytes,
-                               const Change& change) {
+                               Change& change) {
     std::vector<std::uint32_t> actor_map;
     actor_map.reserve(change.actors.size());
     std::uint32_t fresh = static_cast<std::uint32_t>(actors_.size());
@@ -215,12 +232,12 @@ Status Document::apply_decoded(const ChangeHash& hash, std::vector<std::uint8_t>
     };
     const std::uint32_t author = actor_map[0];
     std::uint64_t id = change.start_op;
-    for (Op op : change.ops) {
+    for (Op& op : change.ops) {
         to_doc(op.obj);
         for (auto& p : op.pred)
             to_doc(p);
         to_doc(op.ref);
-        apply_op(op, OpId{id, author});
+        apply_op(op, OpId{id, author}, true);
         id += op.width;
     }
     max_op_ = std::max(max_op_, max_op);

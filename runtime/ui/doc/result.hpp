@@ -32,8 +32,10 @@ class [[nodiscard]] Result {
 
     bool ok() const { return v_.index() == 0; }
     explicit operator bool() const { return ok(); }
-    T& value() { return std::get<0>(v_); }
-    const T& value() const { return std::get<0>(v_); }
+    T& value() & { return std::get<0>(v_); }
+    const T& value() const& { return std::get<0>(v_); }
+    // From a temporary the value moves out, so `for (auto& k : doc.keys(m).value())` is safe.
+    T value() && { return std::move(std::get<0>(v_)); }
     const E& error() const { return std::get<1>(v_); }
 
   private:

@@ -8,9 +8,8 @@
 namespace orvo_ui::persist {
 namespace {
 
-void put_u32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+void put_u32(std::uint8_t* out, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 std::uint32_t get_u32(std::span<const std::uint8_t> b) {
@@ -23,8 +22,9 @@ constexpr std::string_view kLogSuffix = ".log";
 }  // namespace
 
 std::vector<std::uint8_t> log_header(const doc::ActorId& actor) {
-    std::vector<std::uint8_t> out(kLogMagic.begin(), kLogMagic.end());
-    out.insert(out.end(), actor.bytes.begin(), actor.bytes.end());
+    std::vector<std::uint8_t> out(kLogHeaderSize);
+    std::copy(kLogMagic.begin(), kLogMagic.end(), out.begin());
+    std::copy(actor.bytes.begin(), actor.bytes.end(), out.begin() + kLogMagic.size());
     return out;
 }
 
@@ -39,11 +39,10 @@ std::optional<doc::ActorId> parse_log_header(std::span<const std::uint8_t> bytes
 }
 
 std::vector<std::uint8_t> log_record(std::span<const std::uint8_t> change) {
-    std::vector<std::uint8_t> out;
-    out.reserve(kRecordHeaderSize + change.size());
-    put_u32(out, static_cast<std::uint32_t>(change.size()));
-    put_u32(out, crc32c(change));
-    out.insert(out.end(), change.begin(), change.end());
+    std::vector<std::uint8_t> out(kRecordHeaderSize + change.size());
+    put_u32(out.data(), static_cast<std::uint32_t>(change.size()));
+    put_u32(out.data() + 4, crc32c(change));
+    std::copy(change.begin(), change.end(), out.begin() + kRecordHeaderSize);
     return out;
 }
 
