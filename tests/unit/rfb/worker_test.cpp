@@ -4,13 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <fstream>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include "byte_builder.hpp"
 #include "rfb/client_messages.hpp"
 #include "rfb/pixel_format.hpp"
+#include "rfb/tcp_stream.hpp"
 #include "script_server.hpp"
 
 namespace remote::rfb {
@@ -356,6 +359,32 @@ TEST(SessionEnd, ReportingRulesByStatusAndError) {
         StatusCell cell(c.before);
         report_session_end(cell, c.error);
         EXPECT_EQ(cell.get(), c.after) << c.error.text;
+    }
+}
+
+}  // namespace
+}  // namespace remote::rfb
+
+namespace remote::rfb {
+namespace {
+
+TEST(SystemErrors, RefusedAndTimedOutGetTheirFixedTextsOthersTheSystemText) {
+    struct Case {
+        int err;
+        RfbErrorKind kind;
+        std::string text;
+    };
+    const std::vector<Case> cases = {
+        {ECONNREFUSED, RfbErrorKind::Refused, "Connection refused"},
+        {ETIMEDOUT, RfbErrorKind::TimedOut, "Connection timed out"},
+        {ECONNRESET, RfbErrorKind::System, std::system_category().message(ECONNRESET)},
+        {EHOSTUNREACH, RfbErrorKind::System, std::system_category().message(EHOSTUNREACH)},
+    };
+    for (const auto& c : cases) {
+        const RfbError e = system_error(c.err);
+        EXPECT_EQ(e.kind, c.kind) << c.err;
+        EXPECT_EQ(e.text, c.text) << c.err;
+        EXPECT_FALSE(e.text.empty());
     }
 }
 
