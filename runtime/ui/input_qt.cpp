@@ -2,8 +2,10 @@
 
 #include <QEvent>
 #include <QInputMethodEvent>
+#include <QInputMethodQueryEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QRectF>
 #include <QString>
 #include <QWheelEvent>
 
@@ -259,6 +261,21 @@ std::optional<InputEvent> input_from_qt_input_method(const QInputMethodEvent& ev
         return std::nullopt;
     }
     return TextCommitted{event.commitString().toStdString()};
+}
+
+void answer_input_method_query(QInputMethodQueryEvent& query, bool accepts_text, Rect caret) {
+    const Qt::InputMethodQueries asked = query.queries();
+    if (asked.testFlag(Qt::ImEnabled)) {
+        query.setValue(Qt::ImEnabled, accepts_text);
+    }
+    if (asked.testFlag(Qt::ImCursorRectangle)) {
+        query.setValue(Qt::ImCursorRectangle,
+                       QRectF(caret.left, caret.top, caret.width(), caret.height()));
+    }
+    if (asked.testFlag(Qt::ImHints)) {
+        query.setValue(Qt::ImHints, static_cast<int>(Qt::ImhNoPredictiveText));
+    }
+    query.accept();
 }
 
 std::optional<InputEvent> input_from_qt(const QEvent& event, double scale) {

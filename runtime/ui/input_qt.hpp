@@ -8,6 +8,7 @@
 
 class QEvent;
 class QInputMethodEvent;
+class QInputMethodQueryEvent;
 class QKeyEvent;
 class QMouseEvent;
 class QWheelEvent;
@@ -27,6 +28,11 @@ std::optional<InputEvent> input_from_qt_key(const QKeyEvent& event);
 
 // Only committed text; nothing when the event carries only a preedit string.
 std::optional<InputEvent> input_from_qt_input_method(const QInputMethodEvent& event);
+
+// Answers an input method's query for the window: whether text input is accepted (a text
+// field has focus) and where the caret is, in logical pixels, so that the candidate window
+// opens next to it. Without this answer Qt sends no QInputMethodEvent at all.
+void answer_input_method_query(QInputMethodQueryEvent& query, bool accepts_text, Rect caret);
 
 // Dispatches on the event type; nothing for events that are not input.
 std::optional<InputEvent> input_from_qt(const QEvent& event, double scale);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <QInputMethodEvent>
+#include <QInputMethodQueryEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -223,6 +224,22 @@ TEST_F(InputQt, InputMethodCommitBecomesTextAndPreeditIsIgnored) {
 
     QEvent other(QEvent::Show);
     EXPECT_FALSE(orvo_ui::input_from_qt(other, 1.0).has_value());
+}
+
+TEST_F(InputQt, InputMethodQueryIsAnsweredWithFocusAndCaret) {
+    struct Case {
+        bool accepts;
+        orvo_ui::Rect caret;
+    };
+    const Case cases[] = {{true, {100, 20, 101.5, 41}}, {false, {0, 0, 0, 0}}};
+    for (const Case& c : cases) {
+        QInputMethodQueryEvent query(Qt::ImEnabled | Qt::ImCursorRectangle);
+        orvo_ui::answer_input_method_query(query, c.accepts, c.caret);
+        EXPECT_EQ(query.value(Qt::ImEnabled).toBool(), c.accepts);
+        EXPECT_EQ(query.value(Qt::ImCursorRectangle).toRectF(),
+                  QRectF(c.caret.left, c.caret.top, c.caret.width(), c.caret.height()));
+        EXPECT_FALSE(query.value(Qt::ImHints).isValid());  // not asked, not answered
+    }
 }
 
 }  // namespace
