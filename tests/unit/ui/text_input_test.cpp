@@ -608,4 +608,17 @@ TEST_F(TextInputDrawing, FocusRingAndPlaceholderArePainted) {
     EXPECT_NE(at(160, 12), accent);
 }
 
+TEST_F(TextInputDrawing, SystemClipboardCarriesUnicodeBothWays) {
+    orvo_ui::widget::clipboard::QtClipboard system;
+    TextInput input = TextInput::local();
+    input.set_text("caf\xC3\xA9 \xE6\x97\xA5");
+    input.set_focused(true);
+    input.handle_event(typed("a", kCtrl), system);
+    input.handle_event(typed("c", kCtrl), system);
+    EXPECT_EQ(system.text(), "caf\xC3\xA9 \xE6\x97\xA5");
+    system.set_text("x\xE2\x82\xACy");
+    input.handle_event(typed("v", kCtrl), system);
+    EXPECT_EQ(input.text(), "x\xE2\x82\xACy");
+}
+
 }  // namespace
