@@ -4,6 +4,8 @@
 #include "runtime/ui/app.hpp"
 #include "runtime/ui/canvas.hpp"
 #include "runtime/ui/chrome.hpp"
+#include "runtime/ui/doc/document.hpp"
+#include "runtime/ui/doc/text_diff.hpp"
 #include "runtime/ui/files.hpp"
 #include "runtime/ui/image.hpp"
 #include "runtime/ui/input.hpp"
