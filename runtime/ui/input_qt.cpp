@@ -39,8 +39,8 @@ PointerButton button_from_qt(Qt::MouseButton b) {
     }
 }
 
-// Control characters (C0, DEL, C1) are not text a key "produces": Ctrl+A reports 0x01 in Qt,
-// Enter reports "\r"; the named key or the character already says what was pressed.
+// Control characters (C0, DEL, C1) are not text a key "produces": Enter reports "\r" in Qt,
+// Ctrl+A reports 0x01; the named key, or the character, says what was pressed.
 std::string printable_utf8(const QString& text) {
     QString kept;
     for (const char32_t c : text.toUcs4()) {
@@ -252,6 +252,11 @@ std::optional<InputEvent> input_from_qt_key(const QKeyEvent& event) {
     }
     if (out.key == NamedKey::None) {
         out.character = character_from_qt(event.key(), out.text, out.modifiers.shift);
+        // A character key held with Ctrl still produces its character (Ctrl+C produces "c",
+        // as Ctrl+1 already produces "1" in Qt); what Ctrl means is the receiver's business.
+        if (out.text.empty() && out.modifiers.ctrl) {
+            out.text = out.character;
+        }
     }
     return out;
 }

@@ -23,7 +23,9 @@ std::optional<InputEvent> input_from_qt_mouse(const QMouseEvent& event);
 std::optional<InputEvent> input_from_qt_wheel(const QWheelEvent& event, double scale);
 
 // Physical code from the native scan code (X keycodes are evdev codes plus 8); events
-// without a scan code (synthesised ones) get the code of the key on a US layout.
+// without a scan code (synthesised ones) get the code of the key on a US layout. The produced
+// text never holds control characters: Enter, Tab or Escape produce none, and a character key
+// held with Ctrl produces its own character (Ctrl+C gives "c", not 0x03).
 std::optional<InputEvent> input_from_qt_key(const QKeyEvent& event);
 
 // Only committed text; nothing when the event carries only a preedit string.

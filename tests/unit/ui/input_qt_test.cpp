@@ -42,9 +42,12 @@ const KeyCase kKeyCases[] = {
      NamedKey::None, "a", "a", false, false, false, false},
     {"shifted letter", QEvent::KeyPress, Qt::Key_A, Qt::ShiftModifier, "A", 38, false, true, "KeyA",
      NamedKey::None, "A", "A", false, true, false, false},
-    {"ctrl letter drops the control character", QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier,
-     QString(QChar(3)), 54, false, true, "KeyC", NamedKey::None, "c", "", true, false, false,
-     false},
+    {"ctrl letter produces the letter, not a control character", QEvent::KeyPress, Qt::Key_C,
+     Qt::ControlModifier, QString(QChar(3)), 54, false, true, "KeyC", NamedKey::None, "c", "c",
+     true, false, false, false},
+    {"ctrl bracket produces the bracket", QEvent::KeyPress, Qt::Key_BracketLeft,
+     Qt::ControlModifier, QString(QChar(0x1B)), 34, false, true, "BracketLeft", NamedKey::None, "[",
+     "[", true, false, false, false},
     {"release", QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, "a", 38, false, false, "KeyA",
      NamedKey::None, "a", "a", false, false, false, false},
     {"enter is named and produces no text", QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r",
@@ -90,7 +93,7 @@ const KeyCase kKeyCases[] = {
      "Escape", NamedKey::Escape, "", "", false, false, false, false},
     {"synthesised ctrl+shift letter", QEvent::KeyPress, Qt::Key_N,
      Qt::ControlModifier | Qt::ShiftModifier, QString(QChar(14)), 0, false, true, "KeyN",
-     NamedKey::None, "N", "", true, true, false, false},
+     NamedKey::None, "N", "N", true, true, false, false},
 };
 
 TEST_F(InputQt, KeyEventsCarryCodeKeyCharacterTextAndModifiers) {
