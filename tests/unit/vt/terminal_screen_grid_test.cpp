@@ -297,6 +297,33 @@ TEST_P(GridTest, ShowsExpectedGridAndCursor) {
 INSTANTIATE_TEST_SUITE_P(Screen, GridTest, testing::ValuesIn(kGridCases),
                          test::case_name<GridCase>);
 
+TEST(TerminalScreen, CharacterSplitBetweenFeedsPrintsOnce) {
+    const struct {
+        const char* first;
+        const char* second;
+        const char* want;
+        std::size_t column;
+    } splits[] = {
+        {"\xc3", "\xa9", "\xc3\xa9", 1},
+        {"a\xe2\x82",
+         "\xac"
+         "b",
+         "a\xe2\x82\xac"
+         "b",
+         3},
+        {"\xf0", "\x9f\x99\x82", "\xf0\x9f\x99\x82", 1},
+        {"\xf0\x9f\x99", "\x82", "\xf0\x9f\x99\x82", 1},
+        {"\xc3", "(", "\xef\xbf\xbd(", 2},
+    };
+    for (const auto& split : splits) {
+        TerminalScreen screen(10, 2);
+        screen.feed(split.first);
+        screen.feed(split.second);
+        EXPECT_EQ(test::row_text(screen, 0), split.want);
+        EXPECT_EQ(screen.cursor(), (CursorPosition{split.column, 0}));
+    }
+}
+
 TEST(TerminalScreen, ScrolledOffRowIsGoneForGood) {
     TerminalScreen screen(4, 2);
     screen.feed("top\r\nmid\r\nlow\r\n\x1b[2J\x1b[H");
