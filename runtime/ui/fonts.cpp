@@ -24,17 +24,15 @@ bool both_listed() {
 }  // namespace
 
 bool ensure_loaded() {
-    static bool loaded = false;
-    if (loaded) {
-        return true;
-    }
-    if (!both_listed()) {
+    // Registering the files once is enough; a second attempt would only add duplicates.
+    static bool registered = false;
+    if (!registered && !both_listed()) {
         for (const std::string_view file : kFiles) {
             QFontDatabase::addApplicationFont(qt_string(kFontDir) + qt_string(file));
         }
     }
-    loaded = both_listed();
-    return loaded;
+    registered = true;
+    return both_listed();
 }
 
 }  // namespace orvo_ui::fonts
