@@ -13,6 +13,7 @@
 
 #include "rfb/handshake.hpp"
 #include "rfb/update_decoder.hpp"
+#include "rfb/wire.hpp"
 
 namespace {
 
