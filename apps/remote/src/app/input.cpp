@@ -1,19 +1,41 @@
 // Pointer and keyboard input that the shell handles itself: hit regions and text editing.
 
 #include "app/remote_app.hpp"
+#include "session/session_input.hpp"
 
 namespace remote {
+namespace {
+
+// Keys the shell keeps even from a live session: its Ctrl bindings and Escape in fullscreen.
+bool shell_keeps_key(const orvo_ui::KeyEvent& key, bool fullscreen) {
+    if (key.key == orvo_ui::NamedKey::Escape) {
+        return fullscreen;
+    }
+    if (!(key.modifiers.ctrl || key.modifiers.command) || key.key != orvo_ui::NamedKey::None) {
+        return false;
+    }
+    return key.character == "n" || key.character == "N" || key.character == "f" ||
+           key.character == "F" || key.character == "w" || key.character == "W";
+}
+
+}  // namespace
 
 void RemoteApp::input_event(const orvo_ui::InputEvent& event) {
     if (const auto* moved = std::get_if<orvo_ui::PointerMoved>(&event)) {
         if (!(moved->position == pointer)) {
             pointer = moved->position;
             needs_redraw_flag = true;
+            if (!confirmation) {
+                route_pointer_moved(session_fields(), pointer);
+            }
         }
         return;
     }
     if (const auto* button = std::get_if<orvo_ui::PointerButtonEvent>(&event)) {
         pointer = button->position;
+        if (!confirmation) {
+            route_pointer_button(session_fields(), pointer, button->button, button->pressed);
+        }
         if (!button->pressed || button->button != orvo_ui::PointerButton::Left) {
             return;
         }
@@ -26,6 +48,14 @@ void RemoteApp::input_event(const orvo_ui::InputEvent& event) {
             }
         }
         return;
+    }
+    if (const auto* key = std::get_if<orvo_ui::KeyEvent>(&event)) {
+        // A connected SSH or VNC session takes keys in the session view, after the shell's
+        // own bindings.
+        if (!confirmation && view.is<AppView::Session>() && !shell_keeps_key(*key, fullscreen) &&
+            route_session_key(session, *key)) {
+            return;
+        }
     }
     if (!focused_field) {
         return;

@@ -42,6 +42,7 @@ void RemoteApp::paint(orvo_ui::Frame& frame) {
     mirror_texts_into_inputs();
     const double dt = std::chrono::duration<double>(frame.now - last_frame_at).count();
     last_frame_at = frame.now;
+    poll_live_session();
 
     // 4. Navigation animation.
     const double target = nav_pane_open() ? 1.0 : 0.0;

@@ -190,80 +190,30 @@ void RemoteApp::collect_damage(std::vector<orvo_ui::Rect>& damage) const {
 // ---------------------------------------------------------------- sessions
 
 std::optional<SessionStatus> RemoteApp::session_status() const {
-    if (!session) {
-        return std::nullopt;
-    }
-    return slot_status(*session);
+    return slot_status(session);
+}
+
+SessionFields RemoteApp::session_fields() {
+    return SessionFields{session,      session_target, session_generation, next_session_serial,
+                         remote_frame, device_effects, surface_rect,       button_mask,
+                         fullscreen,   profiles};
 }
 
 void RemoteApp::start_session(const Uuid& id) {
-    ConnectionProfile* profile = nullptr;
-    for (auto& p : profiles) {
-        if (p.id == id)
-            profile = &p;
-    }
-    if (profile == nullptr) {
-        return;
-    }
-    if (session_generation == kMaxGeneration) {
-        session.reset();
-        session_target = id;
-        session = LiveSession{
-            LiveSession::StartFailed{"remote session identity exhausted; restart the application"}};
+    if (remote::start_session(session_fields(), id)) {
         view = AppView{AppView::Session{id}};
-        return;
     }
-    ++session_generation;
-    session_target = id;
-    fullscreen = false;
-    remote_frame.reset();
-    surface_rect.reset();
-    button_mask = 0;
-    session.reset();
-
-    const TransportAvailability availability = transport_availability(*profile);
-    if (availability != TransportAvailability::Ready) {
-        session = LiveSession{LiveSession::NotAvailable{availability, profile->kind}};
-        view = AppView{AppView::Session{id}};
-        return;
-    }
-    // Live transports run on workers that this build does not carry yet; say so instead of
-    // pretending to connect.
-    std::string text;
-    switch (profile->kind) {
-        case ConnectionKind::Ssh:
-            text = "SSH sessions are not part of this build yet";
-            break;
-        case ConnectionKind::Vnc:
-            text = "VNC sessions are not part of this build yet";
-            break;
-        case ConnectionKind::Rdp:
-            session = LiveSession{LiveSession::NotAvailable{
-                TransportAvailability::BackendUnavailable, ConnectionKind::Rdp}};
-            break;
-        case ConnectionKind::Orvo:
-            text = EndpointId::parse(profile->host)
-                       ? "Orvo device sessions are not part of this build yet"
-                       : "Orvo host must be an exact certified device endpoint id";
-            break;
-    }
-    if (!session) {
-        session = LiveSession{LiveSession::StartFailed{text}};
-    }
-    profile->last_used = "just now";
-    view = AppView{AppView::Session{id}};
 }
 
 void RemoteApp::end_session() {
-    session.reset();
-    remote_frame.reset();
-    surface_rect.reset();
-    session_target.reset();
-    if (session_generation != kMaxGeneration) {
-        ++session_generation;
-    }
-    fullscreen = false;
+    remote::end_session(session_fields());
     view = AppView{AppView::List{}};
+}
+
+void RemoteApp::poll_live_session() {
+    if (view.is<AppView::Session>() && poll_session(session_fields())) {
+        needs_redraw_flag = true;
+    }
 }
 
 // ---------------------------------------------------------------- form

@@ -13,11 +13,12 @@
 
 #include "app/confirmation.hpp"
 #include "app/pending_operation.hpp"
-#include "app/session_slot.hpp"
 #include "app/shell_types.hpp"
 #include "platform.hpp"
 #include "profile/profile.hpp"
 #include "scenes/sample_data.hpp"
+#include "session/live_session.hpp"
+#include "session/session_manager.hpp"
 
 namespace remote {
 
@@ -67,6 +68,10 @@ class RemoteApp : public orvo_ui::app::App {
     // Starts a session for the profile with this id (nothing when it is gone).
     void start_session(const Uuid& id);
     void end_session();
+    // Collects the live session's output and pictures; part of painting the session view.
+    void poll_live_session();
+    // The session-manager fields, by reference.
+    SessionFields session_fields();
     // Whether the navigation pane is open now (explicit choice, or the wide default).
     bool nav_pane_open() const;
     orvo_ui::widget::text_input::TextInput& input(FieldId field);

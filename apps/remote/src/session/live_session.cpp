@@ -1,9 +1,14 @@
-#include "app/session_slot.hpp"
+#include "session/live_session.hpp"
 
 namespace remote {
 
 SessionStatus slot_status(const LiveSession& session) {
     struct Visitor {
+        SessionStatus operator()(const LiveSession::Ssh& s) const { return s.session.status(); }
+        SessionStatus operator()(const LiveSession::Vnc& s) const {
+            return s.session.worker.status->get().value_or(SessionStatus::connecting());
+        }
+        SessionStatus operator()(const LiveSession::Device& s) const { return s.session.status; }
         SessionStatus operator()(const LiveSession::StartFailed& s) const {
             return SessionStatus::failed(s.text);
         }
@@ -14,6 +19,13 @@ SessionStatus slot_status(const LiveSession& session) {
         SessionStatus operator()(const LiveSession::Placeholder& s) const { return s.status; }
     };
     return std::visit(Visitor{}, session.value);
+}
+
+std::optional<SessionStatus> slot_status(const std::optional<LiveSession>& session) {
+    if (!session) {
+        return std::nullopt;
+    }
+    return slot_status(*session);
 }
 
 }  // namespace remote

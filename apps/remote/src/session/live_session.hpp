@@ -1,7 +1,6 @@
 #pragma once
-// The single live-session slot and what it can hold. Worker-backed sessions (SSH, VNC, Orvo
-// device) join this set together with their workers; until then a ready transport cannot
-// start and says so in the slot.
+// The single live-session slot and what it can hold: a worker-backed session (SSH, VNC, or the
+// reserved Orvo device session), or a start that did not run a worker.
 
 #include <cstdint>
 #include <optional>
@@ -10,11 +9,36 @@
 
 #include "profile/profile.hpp"
 #include "profile/validation.hpp"
+#include "rfb/vnc_worker.hpp"
 #include "session/session_status.hpp"
+#include "ssh/ssh_session.hpp"
 
 namespace remote {
 
+// The UI-side handle of a VNC session. Dropping it closes the input queue, which stops the
+// worker.
+struct VncSession {
+    std::optional<std::uint64_t> last_seen_generation;
+    rfb::VncWorkerHandle worker;
+};
+
+// An Orvo device session. Reserved: device streams do not start yet, so the slot never holds
+// one, but ending a session already honours its stream serial.
+struct DeviceSession {
+    std::uint64_t serial = 0;
+    SessionStatus status = SessionStatus::connecting();
+};
+
 struct LiveSession {
+    struct Ssh {
+        ssh::SshSession session;
+    };
+    struct Vnc {
+        VncSession session;
+    };
+    struct Device {
+        DeviceSession session;
+    };
     // A start was refused before any worker ran.
     struct StartFailed {
         std::string text;
@@ -28,11 +52,12 @@ struct LiveSession {
     struct Placeholder {
         SessionStatus status;
     };
-    std::variant<StartFailed, NotAvailable, Placeholder> value;
+    std::variant<Ssh, Vnc, Device, StartFailed, NotAvailable, Placeholder> value;
 };
 
 // The status each slot content reports.
 SessionStatus slot_status(const LiveSession& session);
+std::optional<SessionStatus> slot_status(const std::optional<LiveSession>& session);
 
 // Device-stream records the framework drains: open a stream, or close the one with a serial.
 struct DeviceEffect {
