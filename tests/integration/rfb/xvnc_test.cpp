@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
 #include <thread>
 
 #include "rfb/vnc_worker.hpp"
@@ -181,10 +180,9 @@ TEST(XvncIntegration, VncAuthWithAWrongPasswordFailsWithTheServersReason) {
     auto status = wait_status(*handle.value().status, over);
     ASSERT_TRUE(status);
     ASSERT_TRUE(status->is<SessionStatus::Failed>());
-    // TigerVNC's own reason text, not our fallback for an unreadable one.
-    EXPECT_NE(status->text(), "authentication failed");
-    EXPECT_TRUE(std::regex_search(status->text(), std::regex("[Aa]uthentication|[Pp]assword")))
-        << status->text();
+    // TigerVNC's own reason string (Debian 12's tigervnc-standalone-server), not our fallback
+    // for an unreadable one.
+    EXPECT_EQ(status->text(), "Authentication failure");
 }
 
 }  // namespace
