@@ -77,7 +77,8 @@ TEST(LogRecords, ScanStopsAtTheLastWholeRecord) {
         EXPECT_EQ(r.torn, c.torn) << c.what;
         EXPECT_EQ(r.corrupt_length, c.corrupt) << c.what;
     }
-    const ScanResult whole = scan_records(cat({a, b}), 0);
+    const Bytes both = cat({a, b});
+    const ScanResult whole = scan_records(both, 0);
     ASSERT_EQ(whole.records.size(), 2u);
     EXPECT_EQ(Bytes(whole.records[1].change.begin(), whole.records[1].change.end()),
               bytes_of("second"));
