@@ -66,7 +66,7 @@ Result<std::optional<Value>> Document::get(ObjId map, std::string_view key) cons
     auto it = keys.find(key);
     if (it == keys.end())
         return std::optional<Value>{};
-    return std::optional<Value>{it->second.front().value};
+    return std::optional<Value>{it->second.entries().front().value};
 }
 
 Result<std::vector<Value>> Document::conflicts(ObjId map, std::string_view key) const {
@@ -76,7 +76,7 @@ Result<std::vector<Value>> Document::conflicts(ObjId map, std::string_view key) 
     const auto& keys = map_of(m.value()).keys;
     std::vector<Value> out;
     if (auto it = keys.find(key); it != keys.end()) {
-        for (const auto& e : it->second)
+        for (const auto& e : it->second.entries())
             out.push_back(e.value);
     }
     return out;
@@ -144,7 +144,7 @@ Result<ObjId> Document::put_object(ObjId map, std::string_view key, ObjType type
     op.obj = ref_of(m.value());
     op.key = std::string(key);
     if (auto it = keys.find(key); it != keys.end()) {
-        for (const auto& e : it->second)
+        for (const auto& e : it->second.entries())
             op.pred.push_back(ref_of(e.id));
     }
     OpId id = next_id(1);
@@ -168,7 +168,7 @@ Status Document::put(ObjId map, std::string_view key, Scalar value) {
     op.obj = ref_of(m.value());
     op.key = std::string(key);
     if (auto it = keys.find(key); it != keys.end()) {
-        const auto& entries = it->second;
+        const auto entries = it->second.entries();
         const auto* current = std::get_if<Scalar>(&entries.front().value);
         if (entries.size() == 1 && current != nullptr && same_scalar(*current, value))
             return ok();
@@ -194,7 +194,7 @@ Status Document::delete_key(ObjId map, std::string_view key) {
     op.kind = OpKind::DeleteKey;
     op.obj = ref_of(m.value());
     op.key = std::string(key);
-    for (const auto& e : it->second)
+    for (const auto& e : it->second.entries())
         op.pred.push_back(ref_of(e.id));
     OpId id = next_id(1);
     apply_op(op, id, false);

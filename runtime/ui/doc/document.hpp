@@ -13,6 +13,7 @@
 //   changes whose dependencies are missing wait until those arrive. Every replica that has
 //   applied the same set of changes holds the same document.
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -90,8 +91,44 @@ class Document {
         OpId id;
         Value value;
     };
+    // The values at a map key, greatest op id first. Nearly always exactly one, kept inline.
+    class Register {
+      public:
+        std::span<const Entry> entries() const {
+            if (one_)
+                return {&*one_, 1};
+            return many_;
+        }
+        bool empty() const { return !one_ && many_.empty(); }
+        // Drops the entries for which `drop` holds.
+        template <typename Pred>
+        void remove_if(Pred drop) {
+            if (one_ && drop(*one_))
+                one_.reset();
+            std::erase_if(many_, drop);
+        }
+        // Inserts keeping the order; `before(a, b)` tells whether a sorts before b.
+        template <typename Less>
+        void insert(Entry e, Less before) {
+            if (empty()) {
+                one_ = std::move(e);
+                return;
+            }
+            if (one_) {
+                many_.push_back(std::move(*one_));
+                one_.reset();
+            }
+            auto at = std::find_if(many_.begin(), many_.end(),
+                                   [&](const Entry& x) { return before(e, x); });
+            many_.insert(at, std::move(e));
+        }
+
+      private:
+        std::optional<Entry> one_;
+        std::vector<Entry> many_;
+    };
     struct MapObj {
-        std::map<std::string, std::vector<Entry>, std::less<>> keys;  // entries: id descending
+        std::map<std::string, Register, std::less<>> keys;
     };
     struct Elem {
         OpId id;

@@ -43,12 +43,11 @@ void Document::apply_map_op(Op& op, OpId id, bool consume) {
     if (slot == map.keys.end() || slot->first != op.key) {
         if (op.kind == OpKind::DeleteKey)
             return;
-        slot =
-            map.keys.emplace_hint(slot, consume ? std::move(op.key) : op.key, std::vector<Entry>{});
+        slot = map.keys.emplace_hint(slot, consume ? std::move(op.key) : op.key, Register{});
     }
-    auto& entries = slot->second;
+    Register& entries = slot->second;
     // The writer saw these values; everything else at the key was concurrent and stays.
-    std::erase_if(entries, [&](const Entry& e) {
+    entries.remove_if([&](const Entry& e) {
         return std::find(op.pred.begin(), op.pred.end(), OpRef{e.id.counter, e.id.actor}) !=
                op.pred.end();
     });
@@ -70,9 +69,8 @@ void Document::apply_map_op(Op& op, OpId id, bool consume) {
                 map.keys.erase(slot);
             return;
     }
-    auto at = std::find_if(entries.begin(), entries.end(),
-                           [&](const Entry& e) { return less(e.id, id); });
-    entries.insert(at, Entry{id, std::move(value)});
+    entries.insert(Entry{id, std::move(value)},
+                   [&](const Entry& a, const Entry& b) { return less(b.id, a.id); });
 }
 
 // RGA: the run goes after its reference, past every element with a greater id (those were
