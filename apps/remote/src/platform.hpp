@@ -1,6 +1,9 @@
 #pragma once
 // The one place where the application includes the framework layer.
 
+#include "runtime/actions/operation.hpp"
+#include "runtime/actions/resource.hpp"
+#include "runtime/ui/action_host.hpp"
 #include "runtime/ui/app.hpp"
 #include "runtime/ui/canvas.hpp"
 #include "runtime/ui/chrome.hpp"

@@ -10,6 +10,7 @@
 #include <variant>
 
 #include "known_hosts/host_key_identity.hpp"
+#include "platform.hpp"
 #include "profile/profile.hpp"
 
 namespace remote {
@@ -87,11 +88,7 @@ struct RemoteOperation {
 };
 
 // An encoded action: its type name and its compact JSON text.
-struct EncodedAction {
-    std::string type_name;
-    std::string json;
-    bool operator==(const EncodedAction&) const = default;
-};
+using EncodedAction = orvo_actions::EncodedAction;
 
 struct PayloadError {
     std::string message;
