@@ -100,12 +100,9 @@ std::array<std::uint8_t, 4> PixelConverter::convert_one(const std::uint8_t* src)
 namespace {
 
 // The client format's pixels, 0xXXRRGGBB little-endian, to stored R, G, B, 255. Word-wide and
-// free of aliasing, so the compiler vectorises it; this is the hot loop of Raw decoding, so on
-// x86-64 it is also built for AVX2 and the better version is picked when the program loads.
-#if defined(__x86_64__) && defined(__GNUC__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-void convert_bgrx(const std::uint8_t* __restrict src, std::uint8_t* __restrict dst, std::size_t n) {
+// free of aliasing, so the compiler vectorises it. This is the hot loop of Raw decoding.
+[[gnu::always_inline]] inline void bgrx_loop(const std::uint8_t* __restrict src,
+                                             std::uint8_t* __restrict dst, std::size_t n) {
     if constexpr (std::endian::native == std::endian::little) {
         for (std::size_t i = 0; i < n; ++i) {
             std::uint32_t v = 0;
@@ -122,6 +119,34 @@ void convert_bgrx(const std::uint8_t* __restrict src, std::uint8_t* __restrict d
             dst[4 * i + 3] = 255;
         }
     }
+}
+
+using BgrxFn = void (*)(const std::uint8_t*, std::uint8_t*, std::size_t);
+
+void bgrx_baseline(const std::uint8_t* src, std::uint8_t* dst, std::size_t n) {
+    bgrx_loop(src, dst, n);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// The same loop built for AVX2, chosen at first use when the processor has it (an explicit
+// check rather than an ifunc, which sanitizer runtimes cannot follow).
+[[gnu::target("avx2")]] void bgrx_avx2(const std::uint8_t* src, std::uint8_t* dst, std::size_t n) {
+    bgrx_loop(src, dst, n);
+}
+
+BgrxFn pick_bgrx() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") ? bgrx_avx2 : bgrx_baseline;
+}
+#else
+BgrxFn pick_bgrx() {
+    return bgrx_baseline;
+}
+#endif
+
+void convert_bgrx(const std::uint8_t* src, std::uint8_t* dst, std::size_t n) {
+    static const BgrxFn fn = pick_bgrx();
+    fn(src, dst, n);
 }
 
 }  // namespace
