@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "runtime/ui/command_line.hpp"
+#include "runtime/ui/document_host.hpp"
 #include "runtime/ui/window.hpp"
 
 namespace orvo_ui::launch {
@@ -64,6 +65,18 @@ int run_or_exit(const LaunchDescriptor& descriptor, int argc, char** argv) {
         std::fprintf(stderr, "%s: the application could not be built\n", program.c_str());
         return 1;
     }
+    // The shared document: opened before the first frame; a document that cannot be opened
+    // stops the start instead of being replaced by an empty one.
+    std::unique_ptr<DocumentHost> host;
+    if (descriptor.open_document) {
+        auto opened = descriptor.open_document(persist::OpenOptions{});
+        if (!opened.ok()) {
+            std::fprintf(stderr, "%s: could not open the saved connections: %s\n", program.c_str(),
+                         opened.error().message.c_str());
+            return 1;
+        }
+        host = std::make_unique<DocumentHost>(*app, std::move(opened).value());
+    }
     const WindowSize size = options.size.value_or(
         descriptor.default_window_size ? descriptor.default_window_size() : WindowSize{});
     if (!options.screenshot.empty()) {
@@ -71,6 +84,10 @@ int run_or_exit(const LaunchDescriptor& descriptor, int argc, char** argv) {
     }
 
     AppWindow window(*app);
+    window.set_document_host(host.get());
+    if (host) {
+        host->set_on_change([&window] { window.schedule(); });
+    }
     window.setTitle("Remote");
     window.resize(size.width, size.height);
     window.show();

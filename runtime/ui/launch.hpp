@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "runtime/ui/app.hpp"
+#include "runtime/ui/persist/persistent_document.hpp"
 
 namespace orvo_ui {
 
@@ -20,7 +21,8 @@ struct WindowSize {
 namespace launch {
 
 // Opens the shared document the application works on; empty when the application keeps none.
-using DocumentOpener = std::function<void()>;
+using DocumentOpener = std::function<persist::Result<std::unique_ptr<persist::PersistentDocument>>(
+    const persist::OpenOptions&)>;
 
 struct LaunchDescriptor {
     // A reverse-domain identifier of the application.

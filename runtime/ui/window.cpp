@@ -57,7 +57,11 @@ bool AppWindow::event(QEvent* event) {
 }
 
 void AppWindow::deliver(const InputEvent& input) {
-    app_.input_event(input);
+    if (host_ != nullptr) {
+        host_->run([&] { app_.input_event(input); });
+    } else {
+        app_.input_event(input);
+    }
     schedule();
 }
 

@@ -5,6 +5,7 @@
 #include <QRasterWindow>
 
 #include "runtime/ui/app.hpp"
+#include "runtime/ui/document_host.hpp"
 #include "runtime/ui/text_render.hpp"
 
 namespace orvo_ui {
@@ -12,6 +13,9 @@ namespace orvo_ui {
 class AppWindow : public QRasterWindow {
   public:
     explicit AppWindow(app::App& app);
+
+    // Callbacks into the application run through the document host when there is one.
+    void set_document_host(DocumentHost* host) { host_ = host; }
 
     // Called after anything may have changed the application: schedules a paint when it
     // needs one, or keeps frames coming while it animates.
@@ -26,6 +30,7 @@ class AppWindow : public QRasterWindow {
     void deliver(const InputEvent& input);
 
     app::App& app_;
+    DocumentHost* host_ = nullptr;
     text_render::TextRenderer text_;
 };
 

@@ -78,9 +78,12 @@ TEST(CommandLine, ParsesOptionsAndRefusesMistakes) {
 
 // Runs the real program offscreen and reads back the PNG it writes.
 QImage run_screenshot(const std::string& extra_args, const std::filesystem::path& out) {
-    const std::string command = "env QT_QPA_PLATFORM=offscreen ORVO_REMOTE_SAMPLE=1 '" +
-                                std::string(REMOTE_BINARY) + "' --screenshot '" + out.string() +
-                                "' " + extra_args;
+    // The program opens (and in sample mode seeds) its document: keep it in the test folder.
+    const auto home = out.parent_path();
+    const std::string command =
+        "env QT_QPA_PLATFORM=offscreen ORVO_REMOTE_SAMPLE=1 XDG_DATA_HOME='" +
+        (home / "data").string() + "' XDG_STATE_HOME='" + (home / "state").string() + "' '" +
+        std::string(REMOTE_BINARY) + "' --screenshot '" + out.string() + "' " + extra_args;
     const int status = std::system(command.c_str());
     EXPECT_EQ(status, 0) << command;
     return QImage(QString::fromStdString(out.string()));

@@ -1,5 +1,6 @@
 #include "app/launch_descriptor.hpp"
 
+#include "actions/resources.hpp"
 #include "app/remote_app.hpp"
 
 namespace remote {
@@ -19,7 +20,13 @@ orvo_ui::launch::LaunchDescriptor launch_descriptor() {
     d.build = [](const orvo_ui::LaunchContext& context) -> std::unique_ptr<orvo_ui::app::App> {
         return build_app(context.scene);
     };
-    d.register_actions = [](orvo_ui::app::App&) {};
+    d.register_actions = [](orvo_ui::app::App& app) {
+        if (auto* registry = app.action_registry_mut())
+            register_codecs(*registry);
+    };
+    d.open_document = [](const orvo_ui::persist::OpenOptions& options) {
+        return orvo_ui::persist::open(options);
+    };
     d.default_window_size = [] { return orvo_ui::WindowSize{1280, 800}; };
     d.resizable = [] { return true; };
     d.flags = {1, 0, 1, 1};

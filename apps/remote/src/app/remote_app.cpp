@@ -304,6 +304,7 @@ void RemoteApp::save_form() {
     if (!replaced) {
         profiles.push_back(profile);
     }
+    dispatch_action(upsert_from_profile(profile));
     selected = id;
     view = AppView{AppView::List{}};
     release_focus();
@@ -322,6 +323,7 @@ void RemoteApp::request_connect(const Uuid& id) {
         return;
     }
     notice.reset();
+    release_focus();
     confirmation =
         PendingConfirmation{PendingConfirmation::Connect{profile_snapshot(*profile), id}};
 }
@@ -333,7 +335,48 @@ void RemoteApp::request_delete(const Uuid& id) {
         return;
     }
     notice.reset();
+    release_focus();
     confirmation = PendingConfirmation{PendingConfirmation::Delete{profile_snapshot(*profile), id}};
+}
+
+void RemoteApp::confirm() {
+    if (!confirmation) {
+        return;
+    }
+    const PendingConfirmation taken = std::move(*confirmation);
+    confirmation.reset();
+    const Uuid id = std::visit([](const auto& c) { return c.id; }, taken.value);
+    const std::string recorded = std::visit([](const auto& c) { return c.snapshot; }, taken.value);
+    const ConnectionProfile* profile = find_profile(id);
+    if (profile == nullptr) {
+        notice = "The saved connection was removed before confirmation.";
+        return;
+    }
+    if (profile_snapshot(*profile) != recorded) {
+        notice =
+            "This connection changed while confirmation was open. Review the current profile, "
+            "then try again.";
+        return;
+    }
+    if (std::holds_alternative<PendingConfirmation::Connect>(taken.value)) {
+        start_session(id);
+    } else if (std::holds_alternative<PendingConfirmation::Delete>(taken.value)) {
+        const bool was_selected = selected == id;
+        std::erase_if(profiles, [&](const ConnectionProfile& p) { return p.id == id; });
+        dispatch_action({RemoteAction::DeleteConnection{id}});
+        if (was_selected) {
+            const auto visible = visible_profiles();
+            selected = visible.empty() ? std::nullopt : std::optional<Uuid>(visible.front()->id);
+        }
+    } else if (std::holds_alternative<PendingConfirmation::TrustSshHostKey>(taken.value)) {
+        // The key is trusted only while the live session still reviews exactly this unknown
+        // key; host-key reviews come from live SSH sessions.
+        notice = "The observed SSH host key changed before it was trusted. Review it again.";
+    } else {
+        notice =
+            "The SSH host key is no longer the changed key you approved for removal. Reconnect "
+            "to review it again.";
+    }
 }
 
 // ---------------------------------------------------------------- messages
@@ -372,8 +415,12 @@ void RemoteApp::handle(const ShellMessage& message) {
                 if (find_profile(m.id))
                     selected = m.id;
             } else if constexpr (std::is_same_v<M, msg::ToggleFavorite>) {
-                // Saved data changes only through document actions, which this build does not
-                // dispatch yet: nothing changes.
+                for (auto& p : profiles) {
+                    if (p.id != m.id)
+                        continue;
+                    p.favorite = !p.favorite;
+                    dispatch_action({RemoteAction::SetFavorite{m.id, p.favorite}});
+                }
             } else if constexpr (std::is_same_v<M, msg::RequestDelete>) {
                 request_delete(m.id);
             } else if constexpr (std::is_same_v<M, msg::RequestTrustSshHostKey>) {
@@ -391,8 +438,7 @@ void RemoteApp::handle(const ShellMessage& message) {
                     "Only a currently changed SSH host key can be forgotten. Reconnect to "
                     "revalidate this target first.";
             } else if constexpr (std::is_same_v<M, msg::Confirm>) {
-                // Carrying out confirmations arrives with the confirmation flow; the dialog
-                // stays open until it is cancelled.
+                confirm();
             } else if constexpr (std::is_same_v<M, msg::CancelConfirmation>) {
                 confirmation.reset();
                 notice = "Action cancelled. No connection or profile was changed.";

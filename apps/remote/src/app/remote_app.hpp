@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "actions/payloads.hpp"
 #include "app/confirmation.hpp"
 #include "app/pending_operation.hpp"
 #include "app/shell_types.hpp"
@@ -59,6 +60,26 @@ class RemoteApp : public orvo_ui::app::App {
     void collect_damage(std::vector<orvo_ui::Rect>& damage) const override;
     void clear_redraw() override { needs_redraw_flag = false; }
 
+    // --- document and actions (document_sync.cpp) ---
+    void document_changed(orvo_ui::doc::Document& document) override;
+    orvo_actions::registry::Registry* action_registry_mut() override {
+        return &action_host.registry();
+    }
+    void set_document_context(orvo_ui::doc::Document* document) override {
+        document_context = document;
+    }
+    std::vector<orvo_actions::resource::Resource> resources(
+        const orvo_ui::doc::Document& document) const override;
+    std::vector<std::string> operation_kinds() const override;
+    std::optional<orvo_actions::ActionError> dispatch_document_action(
+        orvo_ui::doc::Document& document, const orvo_actions::EncodedAction& action) override;
+    std::optional<orvo_ui::bound_dispatch::TypedActionReport> take_action_report() override {
+        return action_host.take_report();
+    }
+    // Dispatches a saved-data change through the action host on the document of the current
+    // callback; a failure is logged and the local change stays until the next synchronisation.
+    void dispatch_action(const RemoteAction& action);
+
     // --- shell ---
     void handle(const ShellMessage& message);
     const ConnectionProfile* find_profile(const Uuid& id) const;
@@ -101,6 +122,10 @@ class RemoteApp : public orvo_ui::app::App {
         ShellMessage message;
     };
     std::vector<HitRegion> hit_regions;
+    // 9. The action host document actions are dispatched through, and the document of the
+    // callback in progress (none between callbacks).
+    orvo_ui::ActionHost action_host;
+    orvo_ui::doc::Document* document_context = nullptr;
     // 10. One-line notice.
     std::optional<std::string> notice;
     // 11. Hover tooltips.
@@ -155,6 +180,7 @@ class RemoteApp : public orvo_ui::app::App {
     void save_form();
     void request_connect(const Uuid& id);
     void request_delete(const Uuid& id);
+    void confirm();
 };
 
 // Builds the application for a launch: sample mode when ORVO_REMOTE_SAMPLE is exactly "1".
