@@ -1,6 +1,7 @@
 // `cat` of a 64 MiB text file on a local sshd: through our SSH session into the TerminalScreen
 // (connect, authenticate, shell, every byte fed to the emulator), beside OpenSSH's own client
-// copying the same file to /dev/null in the same run. Both figures include connecting.
+// copying the same file to /dev/null in the same run, with and without a pseudo-terminal. Every
+// figure includes connecting.
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -122,6 +123,9 @@ void BM_SessionCatIntoTerminal(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kFileBytes));
 }
 
+// Argument 0: no pseudo-terminal (-T), OpenSSH's fastest path. Argument 1: a pseudo-terminal
+// (-tt), the path our session always takes, where the server's terminal line discipline adds
+// its own cost.
 void BM_OpenSshClientToDevNull(benchmark::State& state) {
     Setup& s = setup();
     if (!s.server) {
@@ -129,7 +133,8 @@ void BM_OpenSshClientToDevNull(benchmark::State& state) {
         return;
     }
     const std::string command =
-        "ssh -T -q -i " + s.server->client_key() +
+        std::string(state.range(0) == 0 ? "ssh -T" : "ssh -tt") + " -q -i " +
+        s.server->client_key() +
         " -o StrictHostKeyChecking=no -o UserKnownHostsFile=/dev/null -o BatchMode=yes -p " +
         std::to_string(s.server->port()) + " root@127.0.0.1 cat " + s.file + " > /dev/null";
     for (auto _ : state) {
@@ -146,7 +151,12 @@ void BM_OpenSshClientToDevNull(benchmark::State& state) {
 }
 
 BENCHMARK(BM_SessionCatIntoTerminal)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_OpenSshClientToDevNull)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenSshClientToDevNull)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace remote::bench
