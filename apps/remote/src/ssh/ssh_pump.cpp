@@ -120,7 +120,11 @@ std::optional<std::string> ShellPump::run() {
     const auto inactivity = std::chrono::seconds(kInactivitySeconds);
     while (!leave_) {
         if (output_.closed()) {
-            break;  // the UI dropped the session
+            // The UI dropped the session; its input is gone as well, so the shell hears the end.
+            if (input_.closed()) {
+                ssh_channel_send_eof(channel_);
+            }
+            break;
         }
         if (pending_) {
             if ((error = continue_write())) {

@@ -12,8 +12,8 @@ SshSession::SshSession(std::uint16_t columns, std::uint16_t rows, InputSender in
     : terminal_(std::make_unique<TerminalScreen>(columns, rows)),
       status_(std::make_shared<StatusCell>(SessionStatus::connecting())),
       review_(std::make_shared<ReviewCell>()),
-      input_(std::move(input)),
-      output_(std::move(output)) {}
+      output_(std::move(output)),
+      input_(std::move(input)) {}
 
 SessionStatus SshSession::status() const {
     return status_->get().value_or(SessionStatus::connecting());

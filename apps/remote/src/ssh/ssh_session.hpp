@@ -47,8 +47,10 @@ class SshSession {
     std::unique_ptr<TerminalScreen> terminal_;
     std::shared_ptr<StatusCell> status_;
     std::shared_ptr<ReviewCell> review_;
-    InputSender input_;
+    // Declared after the output receiver so that dropping the handle closes the input first:
+    // the worker then sees the end of input and sends end-of-file before it leaves.
     OutputReceiver output_;
+    InputSender input_;
 };
 
 // Creates the terminal, the cells and the queues and starts the detached "remote-ssh" thread.
