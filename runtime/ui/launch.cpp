@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "runtime/automation/endpoint.hpp"
+#include "runtime/automation/protocol.hpp"
 #include "runtime/ui/command_line.hpp"
 #include "runtime/ui/document_host.hpp"
 #include "runtime/ui/window.hpp"
@@ -85,8 +87,19 @@ int run_or_exit(const LaunchDescriptor& descriptor, int argc, char** argv) {
 
     AppWindow window(*app);
     window.set_document_host(host.get());
+    std::unique_ptr<orvo_automation::Endpoint> endpoint;
     if (host) {
         host->set_on_change([&window] { window.schedule(); });
+        // Automation clients reach the running application here; without the endpoint the
+        // application still runs.
+        auto listening =
+            orvo_automation::Endpoint::listen(orvo_automation::default_socket_path(), *app, *host);
+        if (auto* served = std::get_if<std::unique_ptr<orvo_automation::Endpoint>>(&listening)) {
+            endpoint = std::move(*served);
+        } else {
+            std::fprintf(stderr, "%s: automation endpoint unavailable: %s\n", program.c_str(),
+                         std::get<std::string>(listening).c_str());
+        }
     }
     window.setTitle("Remote");
     window.resize(size.width, size.height);
