@@ -300,7 +300,7 @@ std::optional<CommittedChange> Document::commit() {
 }
 
 std::vector<ChangeHash> Document::heads() const {
-    return {heads_.begin(), heads_.end()};
+    return heads_;
 }
 
 std::vector<std::vector<std::uint8_t>> Document::changes_since(
@@ -329,8 +329,8 @@ void Document::record(const ChangeHash& hash, std::vector<std::uint8_t> bytes, s
     by_actor_[actor].push_back(history_.size());
     history_.push_back(Applied{hash, std::move(bytes), actor, seq, max_op, std::move(clock)});
     for (const auto& d : deps)
-        heads_.erase(d);
-    heads_.insert(hash);
+        std::erase(heads_, d);
+    heads_.insert(std::lower_bound(heads_.begin(), heads_.end(), hash), hash);
 }
 
 }  // namespace orvo_ui::doc

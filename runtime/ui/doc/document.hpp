@@ -17,7 +17,6 @@
 #include <cstdint>
 #include <map>
 #include <optional>
-#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -211,7 +210,7 @@ class Document {
     std::vector<Applied> history_;
     std::unordered_map<ChangeHash, std::size_t, HashHash> by_hash_;
     std::vector<std::vector<std::size_t>> by_actor_;  // per actor: history index of seq 1, 2...
-    std::set<ChangeHash> heads_;
+    std::vector<ChangeHash> heads_;                   // ascending; usually one or two
 
     std::unordered_map<ChangeHash, Pending, HashHash> pending_;
     std::unordered_multimap<ChangeHash, ChangeHash, HashHash> waiting_on_;

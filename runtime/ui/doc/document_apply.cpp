@@ -165,16 +165,22 @@ Status Document::check_change(const Change& change, const std::vector<std::uint3
     };
 
     std::uint64_t id = change.start_op;
+    OpId last_obj{};
+    std::optional<ObjType> last_type;
     for (const auto& op : change.ops) {
         const OpId obj = doc_ref(op.obj);
         std::optional<ObjType> type;
-        if (auto it = objects_.find(obj); it != objects_.end()) {
+        if (last_type && obj == last_obj) {
+            type = last_type;  // consecutive ops mostly share their object
+        } else if (auto it = objects_.find(obj); it != objects_.end()) {
             type = std::holds_alternative<MapObj>(it->second) ? ObjType::Map : ObjType::Text;
         } else {
             type = made_type(obj);
         }
         if (!type)
             return invalid("an operation on an unknown object");
+        last_obj = obj;
+        last_type = type;
         if (is_map_op(op.kind) != (*type == ObjType::Map)) {
             return invalid("an operation of the wrong object type");
         }
