@@ -202,3 +202,40 @@ TEST(ProfileStore, ConcurrentRenamesMergeCharacterByCharacter) {
 
 }  // namespace
 }  // namespace remote
+
+namespace remote {
+namespace {
+
+// Two replicas that both started empty each create their own connections map; after merging
+// one map is visible, and the profiles saved into the other must not disappear.
+TEST(ProfileStore, ProfilesInConcurrentConnectionMapsStayVisible) {
+    ProfileDocument a;
+    ProfileDocument b;
+    const ConnectionProfile from_a = profile("From A");
+    const ConnectionProfile from_b = profile("From B");
+    write_profile(a, from_a);
+    write_profile(b, from_b);
+    ASSERT_TRUE(a.commit());
+    ASSERT_TRUE(b.commit());
+    a.apply_changes(b.changes_since({}));
+    b.apply_changes(a.changes_since({}));
+    for (ProfileDocument* doc : {&a, &b}) {
+        const auto read = read_profiles(*doc);
+        ASSERT_EQ(read.size(), 2u);
+    }
+    // Every writer reaches the profile wherever it lives.
+    for (const auto& p : {from_a, from_b}) {
+        rename_profile(a, p.id, p.name + "!");
+        set_favorite(a, p.id, false);
+    }
+    for (const auto& p : read_profiles(a)) {
+        EXPECT_EQ(p.name.back(), '!');
+        EXPECT_FALSE(p.favorite);
+    }
+    delete_profile(a, from_a.id);
+    delete_profile(a, from_b.id);
+    EXPECT_TRUE(read_profiles(a).empty());
+}
+
+}  // namespace
+}  // namespace remote

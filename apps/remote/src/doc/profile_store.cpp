@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <map>
 #include <optional>
 
 namespace remote {
@@ -119,6 +120,34 @@ ConnectionProfile read_entry(const ProfileDocument& doc, const Uuid& id, const d
     return p;
 }
 
+// Every "connections" map at the root, the visible one first. Two replicas that both started
+// empty each create the map; the merge keeps one visible and the other as a concurrent value.
+// Profiles saved into either must stay readable, so readers and writers look at all of them.
+std::vector<d::ObjId> connection_maps(const ProfileDocument& doc) {
+    std::vector<d::ObjId> maps;
+    auto values = doc.conflicts(d::kRoot, kConnections);
+    if (!values.ok()) {
+        return maps;
+    }
+    for (const auto& value : values.value()) {
+        const auto* ref = std::get_if<d::ObjRef>(&value);
+        if (ref != nullptr && ref->type == d::ObjType::Map) {
+            maps.push_back(ref->id);
+        }
+    }
+    return maps;
+}
+
+// The map of the profile with this key, searching the visible connections map first.
+std::optional<d::ObjId> find_entry(const ProfileDocument& doc, const std::string& key) {
+    for (const auto& map : connection_maps(doc)) {
+        if (auto entry = object_at(doc, map, key, d::ObjType::Map)) {
+            return entry;
+        }
+    }
+    return std::nullopt;
+}
+
 d::ObjId ensure_connections(ProfileDocument& doc) {
     if (auto existing = object_at(doc, d::kRoot, kConnections, d::ObjType::Map)) {
         return *existing;
@@ -154,20 +183,30 @@ void splice_name(ProfileDocument& doc, const d::ObjId& entry, std::string_view n
 
 std::vector<ConnectionProfile> read_profiles(const ProfileDocument& document) {
     std::vector<ConnectionProfile> profiles;
-    const auto connections = object_at(document, d::kRoot, kConnections, d::ObjType::Map);
-    if (!connections)
+    if (!object_at(document, d::kRoot, kConnections, d::ObjType::Map)) {
         return profiles;
-    auto keys = document.keys(*connections);
-    if (!keys.ok())
-        return profiles;
-    for (const auto& key : keys.value()) {
-        const auto id = Uuid::parse(key);
-        if (!id)
+    }
+    // Keys of every concurrent connections map, ascending; a profile present in several maps
+    // is read from the visible one.
+    std::map<std::string, d::ObjId> entries;
+    for (const auto& map : connection_maps(document)) {
+        auto keys = document.keys(map);
+        if (!keys.ok()) {
             continue;
-        const auto entry = object_at(document, *connections, key, d::ObjType::Map);
-        if (!entry)
-            continue;
-        profiles.push_back(read_entry(document, *id, *entry));
+        }
+        for (const auto& key : keys.value()) {
+            if (entries.count(key) != 0) {
+                continue;
+            }
+            if (auto entry = object_at(document, map, key, d::ObjType::Map)) {
+                entries.emplace(key, *entry);
+            }
+        }
+    }
+    for (const auto& [key, entry] : entries) {
+        if (const auto id = Uuid::parse(key)) {
+            profiles.push_back(read_entry(document, *id, entry));
+        }
     }
     return profiles;
 }
@@ -175,11 +214,12 @@ std::vector<ConnectionProfile> read_profiles(const ProfileDocument& document) {
 void write_profile(ProfileDocument& document, const ConnectionProfile& profile) {
     const d::ObjId connections = ensure_connections(document);
     const std::string key = profile.id.to_string();
-    auto entry = object_at(document, connections, key, d::ObjType::Map);
+    auto entry = find_entry(document, key);
     if (!entry) {
         auto created = document.put_object(connections, key, d::ObjType::Map);
-        if (!created.ok())
+        if (!created.ok()) {
             stop("put_object connection map never fails");
+        }
         entry = created.value();
     }
     splice_name(document, *entry, profile.name);
@@ -196,24 +236,27 @@ void write_profile(ProfileDocument& document, const ConnectionProfile& profile) 
 }
 
 void rename_profile(ProfileDocument& document, const Uuid& id, std::string_view name) {
-    const d::ObjId connections = ensure_connections(document);
-    const auto entry = object_at(document, connections, id.to_string(), d::ObjType::Map);
-    if (!entry)
-        return;
-    splice_name(document, *entry, name);
+    (void)ensure_connections(document);
+    if (const auto entry = find_entry(document, id.to_string())) {
+        splice_name(document, *entry, name);
+    }
 }
 
 void set_favorite(ProfileDocument& document, const Uuid& id, bool favorite) {
-    const d::ObjId connections = ensure_connections(document);
-    const auto entry = object_at(document, connections, id.to_string(), d::ObjType::Map);
-    if (!entry)
-        return;
-    put_if_changed(document, *entry, "favorite", favorite);
+    (void)ensure_connections(document);
+    if (const auto entry = find_entry(document, id.to_string())) {
+        put_if_changed(document, *entry, "favorite", favorite);
+    }
 }
 
 void delete_profile(ProfileDocument& document, const Uuid& id) {
-    const d::ObjId connections = ensure_connections(document);
-    (void)document.delete_key(connections, id.to_string());
+    (void)ensure_connections(document);
+    const std::string key = id.to_string();
+    for (const auto& map : connection_maps(document)) {
+        if (object_at(document, map, key, d::ObjType::Map)) {
+            (void)document.delete_key(map, key);
+        }
+    }
 }
 
 }  // namespace remote
