@@ -141,9 +141,10 @@ TEST_F(ScriptedTest, ServerThatStopsReadingFillsTheInputQueue) {
         ASSERT_TRUE(std::holds_alternative<sync::OneShotReceiver<InputAck>>(sent));
         acks.push_back(std::move(std::get<sync::OneShotReceiver<InputAck>>(sent)));
     }
-    // Wait until the acknowledgements stop coming: the worker holds one command unfinished.
+    // Wait until no acknowledgement has come for a second: the worker holds one command
+    // unfinished.
     std::size_t answered = 0;
-    for (int settled_rounds = 0; settled_rounds < 5;) {
+    for (int settled_rounds = 0; settled_rounds < 10;) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         std::size_t now_answered = 0;
         for (auto& ack : acks) {
