@@ -14,7 +14,6 @@ namespace {
 
 using orvo_ui::widget::text_input::TextInput;
 
-constexpr std::uint64_t kMaxGeneration = std::numeric_limits<std::uint64_t>::max();
 
 std::string_view placeholder(FieldId field) {
     switch (field) {
