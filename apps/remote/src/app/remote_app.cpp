@@ -14,7 +14,6 @@ namespace {
 
 using orvo_ui::widget::text_input::TextInput;
 
-
 std::string_view placeholder(FieldId field) {
     switch (field) {
         case FieldId::Search:
