@@ -9,7 +9,8 @@ namespace orvo_ui::persist {
 namespace {
 
 void put_u32(std::uint8_t* out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        out[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 std::uint32_t get_u32(std::span<const std::uint8_t> b) {
