@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/remote_app.hpp"
+#include "support/env_override.hpp"
 #include "support/qt_app.hpp"
 
 namespace remote {
@@ -20,29 +21,15 @@ ConnectionProfile make_profile(std::string name, ConnectionKind kind = Connectio
     return p;
 }
 
-// Keeps an environment variable as it was around a test.
+// Sets one environment variable (nullptr: unset) for the scope, then restores it.
 class ScopedEnv {
   public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        if (value) {
-            setenv(name, value, 1);
-        } else {
-            unsetenv(name);
-        }
-    }
-    ~ScopedEnv() {
-        if (old_) {
-            setenv(name_, old_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
+    ScopedEnv(const char* name, const char* value) {
+        env_.set(name, value ? std::optional<std::string>(value) : std::nullopt);
     }
 
   private:
-    const char* name_;
-    std::optional<std::string> old_;
+    test_support::EnvOverride env_;
 };
 
 class AppTest : public ::testing::Test {

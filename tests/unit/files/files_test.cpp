@@ -19,39 +19,15 @@
 
 #include "runtime/ui/files.hpp"
 
+#include "support/env_override.hpp"
+
 namespace {
 
 namespace fs = std::filesystem;
 using orvo_ui::files::atomic_replace;
 using orvo_ui::files::state_dir;
 
-// Sets or clears environment variables for one test and puts the old values back afterwards.
-class EnvOverride {
-  public:
-    void set(const char* name, const std::optional<std::string>& value) {
-        if (saved_.find(name) == saved_.end()) {
-            const char* old = std::getenv(name);
-            saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
-        }
-        if (value) {
-            ::setenv(name, value->c_str(), 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    ~EnvOverride() {
-        for (const auto& [name, value] : saved_) {
-            if (value) {
-                ::setenv(name.c_str(), value->c_str(), 1);
-            } else {
-                ::unsetenv(name.c_str());
-            }
-        }
-    }
-
-  private:
-    std::map<std::string, std::optional<std::string>> saved_;
-};
+using test_support::EnvOverride;
 
 class TempDir {
   public:

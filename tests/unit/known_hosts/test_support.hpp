@@ -12,6 +12,8 @@
 #include <sstream>
 #include <string>
 
+#include "support/env_override.hpp"
+
 namespace known_hosts_test {
 
 namespace fs = std::filesystem;
@@ -40,35 +42,7 @@ class TempDir {
 };
 
 // Sets or clears environment variables and restores them when it goes out of scope.
-class EnvOverride {
-  public:
-    EnvOverride() = default;
-    EnvOverride(const EnvOverride&) = delete;
-    EnvOverride& operator=(const EnvOverride&) = delete;
-    void set(const char* name, const std::optional<std::string>& value) {
-        if (saved_.find(name) == saved_.end()) {
-            const char* old = std::getenv(name);
-            saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
-        }
-        if (value) {
-            ::setenv(name, value->c_str(), 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    ~EnvOverride() {
-        for (const auto& [name, value] : saved_) {
-            if (value) {
-                ::setenv(name.c_str(), value->c_str(), 1);
-            } else {
-                ::unsetenv(name.c_str());
-            }
-        }
-    }
-
-  private:
-    std::map<std::string, std::optional<std::string>> saved_;
-};
+using test_support::EnvOverride;
 
 inline std::string read_file(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
