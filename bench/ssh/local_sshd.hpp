@@ -21,6 +21,8 @@
 #include <thread>
 #include <utility>
 
+#include "support/loopback.hpp"
+
 extern char** environ;
 
 namespace remote::bench {
@@ -42,7 +44,7 @@ class LocalSshd {
             return fail("ssh-keygen");
         }
         std::filesystem::copy_file(s.client_key() + ".pub", s.dir_ + "/authorized_keys");
-        s.port_ = free_port();
+        s.port_ = test_support::free_port();
         std::ofstream(s.dir_ + "/sshd_config")
             << "Port " << s.port_ << "\nListenAddress 127.0.0.1\nHostKey " << s.host_key()
             << "\nPidFile " << s.dir_ << "/sshd.pid\nAuthorizedKeysFile " << s.dir_
@@ -61,7 +63,7 @@ class LocalSshd {
             return fail("posix_spawn sshd");
         }
         for (int i = 0; i < 500; ++i) {
-            if (listens(s.port_)) {
+            if (test_support::port_listens(s.port_)) {
                 return std::optional<LocalSshd>(std::move(s));
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -102,29 +104,6 @@ class LocalSshd {
     static std::optional<LocalSshd> fail(const char* what) {
         why = what;
         return std::nullopt;
-    }
-
-    static std::uint16_t free_port() {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        socklen_t len = sizeof addr;
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-        ::close(fd);
-        return ntohs(addr.sin_port);
-    }
-
-    static bool listens(std::uint16_t port) {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        addr.sin_port = htons(port);
-        const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-        ::close(fd);
-        return ok;
     }
 
     std::string dir_;

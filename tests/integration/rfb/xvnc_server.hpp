@@ -24,6 +24,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/loopback.hpp"
+
 extern char** environ;
 
 namespace remote::rfb::testing {
@@ -61,28 +63,8 @@ inline void stop_process(pid_t pid) {
     ::waitpid(pid, nullptr, 0);
 }
 
-inline std::uint16_t free_port() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    socklen_t len = sizeof addr;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    ::close(fd);
-    return ntohs(addr.sin_port);
-}
-
-inline bool port_listens(std::uint16_t port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(port);
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-    ::close(fd);
-    return ok;
-}
+using test_support::free_port;
+using test_support::port_listens;
 
 inline std::string read_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
