@@ -94,8 +94,13 @@ void select_all(LineEdit& e) {
 }
 
 bool insert(LineEdit& e, std::string_view text) {
-    const std::string clean = utf8::sanitized(text);
+    std::string clean = utf8::sanitized(text);
     const bool removed = delete_selection(e);
+    const std::size_t room =
+        e.text.size() < kMaxInsertedBytes ? kMaxInsertedBytes - e.text.size() : 0;
+    if (clean.size() > room) {
+        clean.resize(utf8::prev_boundary(clean, room + 1));
+    }
     if (clean.empty()) {
         return removed;
     }

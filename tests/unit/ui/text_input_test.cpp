@@ -1,4 +1,5 @@
 #include "runtime/ui/widget/text_input.hpp"
+#include "runtime/ui/widget/line_edit.hpp"
 
 #include <gtest/gtest.h>
 #include <QImage>
@@ -498,6 +499,58 @@ TEST(TextInputEditing, CursorPositionIsClampedAndClearsTheSelection) {
     EXPECT_EQ(input.selection(), (std::pair<std::size_t, std::size_t>{1, 1}));
     input.handle_event(typed("x"), clip);
     EXPECT_EQ(input.text(), "\xE6\x97\xA5x\xE6\x9C\xAC\xE8\xAA\x9E");
+}
+
+struct LimitCase {
+    const char* name;
+    std::size_t filled;  // bytes already in the field, caret at the end
+    std::string pasted;
+    std::string want_added;
+};
+
+TEST(TextInputEditing, PastesStopAtTheFieldLimitOnACharacterBoundary) {
+    using orvo_ui::widget::line_edit::kMaxInsertedBytes;
+    const LimitCase cases[] = {
+        {"fits exactly", kMaxInsertedBytes - 2, "\xC3\xA9", "\xC3\xA9"},
+        {"a character that would straddle the limit is left out", kMaxInsertedBytes - 1, "\xC3\xA9",
+         ""},
+        {"the part that fits goes in", kMaxInsertedBytes - 3, "ab\xC3\xA9", "ab"},
+        {"a full field takes nothing", kMaxInsertedBytes, "x", ""},
+    };
+    for (const LimitCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TextInput input = TextInput::local();
+        const std::string before(c.filled, 'a');
+        input.set_text(before);
+        input.set_cursor_pos(before.size());
+        input.set_focused(true);
+        MemoryClipboard clip;
+        clip.set_text(c.pasted);
+        input.handle_event(typed("v", kCtrl), clip);
+        EXPECT_EQ(input.text(), before + c.want_added);
+    }
+}
+
+TEST(TextInputEditing, PastingTheFieldIntoItselfStaysBounded) {
+    TextInput input = TextInput::local();
+    input.set_text(std::string(1000, 'x'));
+    input.set_focused(true);
+    MemoryClipboard clip;
+    for (int round = 0; round < 20; ++round) {
+        input.handle_event(typed("a", kCtrl), clip);
+        input.handle_event(typed("c", kCtrl), clip);
+        for (int i = 0; i < 5; ++i) {
+            input.handle_event(typed("v", kCtrl), clip);
+        }
+    }
+    EXPECT_EQ(input.text().size(), orvo_ui::widget::line_edit::kMaxInsertedBytes);
+}
+
+TEST(TextInputEditing, TextSetByTheProgramIsNeverCut) {
+    TextInput input = TextInput::local();
+    const std::string long_text(orvo_ui::widget::line_edit::kMaxInsertedBytes + 10, 'n');
+    input.set_text(long_text);
+    EXPECT_EQ(input.text(), long_text);
 }
 
 class TextInputDrawing : public ::testing::Test, private ui_test::WithGuiApp {
