@@ -18,7 +18,12 @@ std::size_t Document::HashHash::operator()(const ChangeHash& h) const {
 
 Document::Document(ActorId actor) {
     self_ = intern(actor);
-    objects_.emplace(OpId{}, MapObj{});
+    add_object(OpId{}, MapObj{});
+}
+
+void Document::add_object(OpId id, Object obj) {
+    if (object_index_.insert(id, static_cast<std::uint32_t>(objects_.size())))
+        objects_.push_back(std::move(obj));
 }
 
 bool Document::less(const OpId& a, const OpId& b) const {
@@ -47,10 +52,10 @@ Result<Document::OpId> Document::find(ObjId id, ObjType type) const {
         }
         internal = OpId{id.counter, actor->second};
     }
-    auto it = objects_.find(internal);
-    if (it == objects_.end())
+    const Object* found = object(internal);
+    if (found == nullptr)
         return make_error(ErrorCode::NoSuchObject, "no such object");
-    const bool is_map = std::holds_alternative<MapObj>(it->second);
+    const bool is_map = std::holds_alternative<MapObj>(*found);
     if (is_map != (type == ObjType::Map)) {
         return make_error(ErrorCode::WrongObjectType,
                           is_map ? "object is not a text" : "object is not a map");
@@ -87,10 +92,16 @@ Result<std::vector<std::string>> Document::keys(ObjId map) const {
     if (!m)
         return m.error();
     const auto& keys = map_of(m.value()).keys;
-    std::vector<std::string> out;
-    out.reserve(keys.size());
+    std::vector<const std::string*> sorted;
+    sorted.reserve(keys.size());
     for (const auto& [key, entries] : keys)
-        out.push_back(key);
+        sorted.push_back(&key);
+    std::sort(sorted.begin(), sorted.end(),
+              [](const std::string* a, const std::string* b) { return *a < *b; });
+    std::vector<std::string> out;
+    out.reserve(sorted.size());
+    for (const std::string* key : sorted)
+        out.push_back(*key);
     return out;
 }
 
@@ -290,7 +301,7 @@ std::optional<CommittedChange> Document::commit() {
     out.hash = hash_change(out.bytes);
     std::vector<std::uint64_t> clock(actors_.size(), 0);
     for (const auto& d : change.deps) {
-        const auto& past = history_[by_hash_.at(d)].clock;
+        const auto& past = history_[history_index(d)].clock;
         for (std::size_t a = 0; a < past.size(); ++a)
             clock[a] = std::max(clock[a], past[a]);
     }
@@ -307,10 +318,10 @@ std::vector<std::vector<std::uint8_t>> Document::changes_since(
     std::span<const ChangeHash> heads) const {
     std::vector<std::uint64_t> known(actors_.size(), 0);
     for (const auto& h : heads) {
-        auto it = by_hash_.find(h);
-        if (it == by_hash_.end())
+        const std::uint32_t* at = by_hash_.find(h);
+        if (at == nullptr)
             continue;
-        const auto& clock = history_[it->second].clock;
+        const auto& clock = history_[*at].clock;
         for (std::size_t a = 0; a < clock.size(); ++a)
             known[a] = std::max(known[a], clock[a]);
     }
@@ -325,7 +336,7 @@ std::vector<std::vector<std::uint8_t>> Document::changes_since(
 void Document::record(const ChangeHash& hash, std::vector<std::uint8_t> bytes, std::uint32_t actor,
                       std::uint64_t seq, std::uint64_t max_op, std::vector<std::uint64_t> clock,
                       const std::vector<ChangeHash>& deps) {
-    by_hash_.emplace(hash, history_.size());
+    by_hash_.insert(hash, static_cast<std::uint32_t>(history_.size()));
     by_actor_[actor].push_back(history_.size());
     history_.push_back(Applied{hash, std::move(bytes), actor, seq, max_op, std::move(clock)});
     for (const auto& d : deps)

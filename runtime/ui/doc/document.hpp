@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <optional>
 #include <span>
@@ -25,6 +26,7 @@
 #include <vector>
 
 #include "runtime/ui/doc/change.hpp"
+#include "runtime/ui/doc/flat_index.hpp"
 #include "runtime/ui/doc/result.hpp"
 #include "runtime/ui/doc/types.hpp"
 
@@ -126,8 +128,16 @@ class Document {
         std::optional<Entry> one_;
         std::vector<Entry> many_;
     };
+    struct KeyHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view key) const {
+            return std::hash<std::string_view>{}(key);
+        }
+    };
+    // Keys are hashed, not ordered: a map with tens of thousands of keys (the saved connections)
+    // then costs one or two cache misses per lookup instead of a walk down a tree. keys() sorts.
     struct MapObj {
-        std::map<std::string, Register, std::less<>> keys;
+        std::unordered_map<std::string, Register, KeyHash, std::equal_to<>> keys;
     };
     struct Elem {
         OpId id;
@@ -139,9 +149,13 @@ class Document {
     };
     using Object = std::variant<MapObj, TextObj>;
 
+    // Both indexes probe linearly from the low bits, so the bits are mixed well.
     struct OpIdHash {
         std::size_t operator()(const OpId& id) const {
-            return std::hash<std::uint64_t>{}(id.counter * 0x9e3779b97f4a7c15ull ^ id.actor);
+            std::uint64_t x = id.counter * 0x9e3779b97f4a7c15ull ^ id.actor;
+            x ^= x >> 31;
+            x *= 0xbf58476d1ce4e5b9ull;
+            return x ^ (x >> 29);
         }
     };
     struct HashHash {
@@ -176,8 +190,19 @@ class Document {
 
     // The internal id of an existing object of the given type.
     Result<OpId> find(ObjId id, ObjType type) const;
-    const MapObj& map_of(OpId id) const { return std::get<MapObj>(objects_.at(id)); }
-    const TextObj& text_of(OpId id) const { return std::get<TextObj>(objects_.at(id)); }
+    // The object `id` names, or nullptr. Objects are never removed and never move.
+    const Object* object(OpId id) const {
+        const std::uint32_t* at = object_index_.find(id);
+        return at ? &objects_[*at] : nullptr;
+    }
+    Object* object(OpId id) {
+        return const_cast<Object*>(static_cast<const Document*>(this)->object(id));
+    }
+    void add_object(OpId id, Object obj);
+    const MapObj& map_of(OpId id) const { return std::get<MapObj>(*object(id)); }
+    const TextObj& text_of(OpId id) const { return std::get<TextObj>(*object(id)); }
+    // The history index of a change this document holds.
+    std::size_t history_index(const ChangeHash& hash) const { return *by_hash_.find(hash); }
     ObjId public_id(OpId id) const { return ObjId{id.counter, actors_[id.actor]}; }
     Transaction& begin();
     OpId next_id(std::uint32_t width);
@@ -186,8 +211,13 @@ class Document {
 
     // Applying one op whose refs are already in document actor indices.
     // `consume`: the op is not needed afterwards, so its key and value may move.
-    void apply_op(Op& op, OpId id, bool consume);
-    void apply_map_op(Op& op, OpId id, bool consume);
+    void apply_op(Op& op, OpId id, bool consume) {
+        apply_op(*object(id_of(op.obj)), op, id, consume);
+    }
+    // The same, on `target`, the object `op.obj` names (callers applying runs of ops on one
+    // object look it up once).
+    void apply_op(Object& target, Op& op, OpId id, bool consume);
+    void apply_map_op(MapObj& map, Op& op, OpId id, bool consume);
     void integrate_insert(TextObj& text, const Op& op, OpId id);
 
     // Receiving.
@@ -204,11 +234,12 @@ class Document {
     std::map<ActorId, std::uint32_t> actor_index_;
     std::uint32_t self_ = 0;
 
-    std::unordered_map<OpId, Object, OpIdHash> objects_;
+    std::deque<Object> objects_;
+    FlatIndex<OpId, OpIdHash> object_index_;
     std::uint64_t max_op_ = 0;
 
     std::vector<Applied> history_;
-    std::unordered_map<ChangeHash, std::size_t, HashHash> by_hash_;
+    FlatIndex<ChangeHash, HashHash> by_hash_;         // history index of every change
     std::vector<std::vector<std::size_t>> by_actor_;  // per actor: history index of seq 1, 2...
     std::vector<ChangeHash> heads_;                   // ascending; usually one or two
 

@@ -18,32 +18,31 @@ Error invalid(const std::string& why) {
 
 }  // namespace
 
-void Document::apply_op(Op& op, OpId id, bool consume) {
+void Document::apply_op(Object& target, Op& op, OpId id, bool consume) {
     if (is_map_op(op.kind)) {
-        apply_map_op(op, id, consume);
+        apply_map_op(std::get<MapObj>(target), op, id, consume);
         return;
     }
-    auto& text = std::get<TextObj>(objects_.at(id_of(op.obj)));
+    auto& text = std::get<TextObj>(target);
     if (op.kind == OpKind::Insert) {
         integrate_insert(text, op, id);
         return;
     }
-    const OpId target = id_of(op.ref);
+    const OpId removed = id_of(op.ref);
     for (auto& e : text.elems) {
-        if (e.id == target) {
+        if (e.id == removed) {
             e.removed = true;
             return;
         }
     }
 }
 
-void Document::apply_map_op(Op& op, OpId id, bool consume) {
-    auto& map = std::get<MapObj>(objects_.at(id_of(op.obj)));
-    auto slot = map.keys.lower_bound(op.key);
-    if (slot == map.keys.end() || slot->first != op.key) {
+void Document::apply_map_op(MapObj& map, Op& op, OpId id, bool consume) {
+    auto slot = map.keys.find(op.key);
+    if (slot == map.keys.end()) {
         if (op.kind == OpKind::DeleteKey)
             return;
-        slot = map.keys.emplace_hint(slot, consume ? std::move(op.key) : op.key, Register{});
+        slot = map.keys.emplace(consume ? std::move(op.key) : op.key, Register{}).first;
     }
     Register& entries = slot->second;
     // The writer saw these values; everything else at the key was concurrent and stays.
@@ -54,11 +53,11 @@ void Document::apply_map_op(Op& op, OpId id, bool consume) {
     Value value;
     switch (op.kind) {
         case OpKind::MakeMap:
-            objects_.emplace(id, MapObj{});
+            add_object(id, MapObj{});
             value = ObjRef{ObjType::Map, public_id(id)};
             break;
         case OpKind::MakeText:
-            objects_.emplace(id, TextObj{});
+            add_object(id, TextObj{});
             value = ObjRef{ObjType::Text, public_id(id)};
             break;
         case OpKind::Put:
@@ -110,7 +109,7 @@ Status Document::check_change(const Change& change, const std::vector<std::uint3
     clock.assign(actors_.size() + change.actors.size(), 0);
     std::uint64_t past_max = 0;
     for (const auto& d : change.deps) {
-        const auto& past = history_[by_hash_.at(d)];
+        const auto& past = history_[history_index(d)];
         for (std::size_t a = 0; a < past.clock.size(); ++a) {
             clock[a] = std::max(clock[a], past.clock[a]);
         }
@@ -157,10 +156,10 @@ Status Document::check_change(const Change& change, const std::vector<std::uint3
             --it;
             return it->obj == text && elem.counter < it->first + it->width;
         }
-        auto it = objects_.find(text);
-        if (it == objects_.end())
+        const Object* found = object(text);
+        if (found == nullptr)
             return false;
-        const auto& elems = std::get<TextObj>(it->second).elems;
+        const auto& elems = std::get<TextObj>(*found).elems;
         return std::any_of(elems.begin(), elems.end(), [&](const Elem& e) { return e.id == elem; });
     };
 
@@ -172,10 +171,10 @@ Status Document::check_change(const Change& change, const std::vector<std::uint3
         std::optional<ObjType> type;
         if (last_type && obj == last_obj) {
             type = last_type;  // consecutive ops mostly share their object
-        } else if (auto it = objects_.find(obj); it != objects_.end()) {
-            type = std::holds_alternative<MapObj>(it->second) ? ObjType::Map : ObjType::Text;
-        } else {
-            type = made_type(obj);
+        } else if (obj.actor == author && obj.counter >= change.start_op) {
+            type = made_type(obj);  // cannot exist yet: its id follows everything in the past
+        } else if (const Object* found = object(obj); found != nullptr) {
+            type = std::holds_alternative<MapObj>(*found) ? ObjType::Map : ObjType::Text;
         }
         if (!type)
             return invalid("an operation on an unknown object");
@@ -236,12 +235,20 @@ Status Document::apply_decoded(const ChangeHash& hash, std::vector<std::uint8_t>
     };
     const std::uint32_t author = actor_map[0];
     std::uint64_t id = change.start_op;
+    // Consecutive ops mostly share their object; elements of objects_ never move.
+    OpId target_id{};
+    Object* target = nullptr;
     for (Op& op : change.ops) {
         to_doc(op.obj);
         for (auto& p : op.pred)
             to_doc(p);
         to_doc(op.ref);
-        apply_op(op, OpId{id, author}, true);
+        const OpId obj = id_of(op.obj);
+        if (target == nullptr || !(obj == target_id)) {
+            target = object(obj);
+            target_id = obj;
+        }
+        apply_op(*target, op, OpId{id, author}, true);
         id += op.width;
     }
     max_op_ = std::max(max_op_, max_op);
@@ -325,6 +332,13 @@ ApplyReport Document::apply_change(std::span<const std::uint8_t> bytes) {
 
 ApplyReport Document::apply_changes(std::span<const std::vector<std::uint8_t>> changes) {
     ApplyReport report;
+    // Growing once for a big batch (opening a folder, a replica catching up) spares rehashing
+    // the change index step by step; small batches keep the usual doubling.
+    const std::size_t need = history_.size() + changes.size();
+    if (need > 2 * history_.capacity()) {
+        history_.reserve(need);
+        by_hash_.reserve(need);
+    }
     for (const auto& c : changes)
         receive(c, report);
     report.waiting = pending_.size();

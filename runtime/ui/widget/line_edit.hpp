@@ -40,7 +40,7 @@ void select_all(LineEdit& e);
 // The most a user can type or paste into one field. A paste beyond it is cut at a character
 // boundary, so a huge clipboard (or pasting a field into itself over and over) cannot make every
 // later keystroke slow. Text the program sets is never cut.
-inline constexpr std::size_t kMaxInsertedBytes = 64 * 1024;
+inline constexpr std::size_t kMaxInsertedBytes = 4 * 1024;
 
 // Edits; each returns whether the text changed.
 bool insert(LineEdit& e, std::string_view text);  // replaces the selection, within the limit
