@@ -2,7 +2,9 @@
 // same frame in the same process, so the ratio holds on a noisy machine:
 //   raw       one full-frame Raw rectangle (8 MB of pixels), against memcpy of those bytes;
 //   copyrect  a full-screen CopyRect scrolling by one row, against memcpy of the frame;
-//   rre       one RRE rectangle with 100,000 1x1 subrectangles, in subrectangles per second.
+//   rre       one RRE rectangle with 100,000 1x1 subrectangles, in subrectangles per second;
+//   small     a 64x64 Raw update while the UI shows the previous frame and the latest waits in
+//             the worker's cell, as in a live session (typing, a blinking cursor).
 
 #include <benchmark/benchmark.h>
 
@@ -135,8 +137,40 @@ void BM_Rre100kSubrects(benchmark::State& state) {
     run_decode(state, update, kFrameBytes, kSubrects);
 }
 
+// Decoding plus publishing, per update, with two snapshots alive as in a session: the one the UI
+// draws and the one waiting in the cell.
+void BM_SmallUpdateWhileShown(benchmark::State& state) {
+    auto update = update_header(100, 100, 64, 64, 0);
+    for (std::size_t i = 0; i < std::size_t{64} * 64 * 4; ++i) {
+        update.push_back(static_cast<std::uint8_t>(i * 13));
+    }
+    RfbFramebuffer fb(kWidth, kHeight);
+    DecodeScratch scratch;
+    const RfbPixelFormat format = client_pixel_format();
+    MemoryStream stream(update);
+    RfbFramebuffer shown = fb.snapshot();
+    RfbFramebuffer waiting = fb.snapshot();
+    double total = 0;
+    for (auto _ : state) {
+        stream.rewind();
+        shown = waiting;  // the UI takes the waiting frame and lets its old one go
+        const double start = thread_seconds();
+        auto r = read_framebuffer_update(stream, fb, format, scratch);
+        waiting = fb.snapshot();
+        const double seconds = thread_seconds() - start;
+        if (!r.ok()) {
+            state.SkipWithError(r.error().text.c_str());
+            return;
+        }
+        state.SetIterationTime(seconds);
+        total += seconds;
+    }
+    state.counters["us_per_update"] = total / static_cast<double>(state.iterations()) * 1e6;
+}
+
 }  // namespace
 
+BENCHMARK(BM_SmallUpdateWhileShown)->UseManualTime()->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 BENCHMARK(BM_RawFullFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_CopyRectScroll)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_Rre100kSubrects)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <optional>
+#include <random>
+#include <utility>
 #include <vector>
 
 #include "rfb/client_messages.hpp"
@@ -44,6 +49,77 @@ TEST(RfbFramebuffer, PublishedSnapshotsNeverChangeAndExclusiveBuffersAreNotCopie
     const std::uint8_t* copied = fb.own_pixels().data;
     fb.write_pixel(1, 0, {5, 5, 5, 255});
     EXPECT_EQ(fb.own_pixels().data, copied) << "once exclusive again, no further copies";
+}
+
+TEST(RfbFramebuffer, ABufferNobodyHoldsAnyMoreIsReusedInsteadOfCopied) {
+    RfbFramebuffer fb(4, 4);
+    fb.write_pixel(0, 0, {1, 1, 1, 255});
+    std::optional<RfbFramebuffer> shown = fb.snapshot();
+    const std::uint8_t* first = fb.shared_bytes()->data();
+    fb.write_pixel(1, 1, {2, 2, 2, 255});  // shared: a new buffer
+    const std::uint8_t* second = fb.shared_bytes()->data();
+    ASSERT_NE(second, first);
+
+    shown = fb.snapshot();  // the UI takes the new frame and lets the first one go
+    fb.write_pixel(2, 2, {3, 3, 3, 255});
+    EXPECT_EQ(fb.shared_bytes()->data(), first) << "the free older buffer comes back";
+    EXPECT_EQ(fb.pixel(0, 0), (std::array<std::uint8_t, 4>{1, 1, 1, 255}));
+    EXPECT_EQ(fb.pixel(1, 1), (std::array<std::uint8_t, 4>{2, 2, 2, 255}))
+        << "what was written into the other buffer is carried over";
+    EXPECT_EQ(fb.pixel(2, 2), (std::array<std::uint8_t, 4>{3, 3, 3, 255}));
+    EXPECT_EQ(shown->pixel(2, 2), (std::array<std::uint8_t, 4>{0, 0, 0, 0}));
+
+    // While an older frame is still held somewhere, it is never written.
+    const RfbFramebuffer held = fb.snapshot();
+    const RfbFramebuffer also_held = *shown;
+    shown = fb.snapshot();
+    fb.write_pixel(3, 3, {4, 4, 4, 255});
+    EXPECT_NE(fb.shared_bytes()->data(), first);
+    EXPECT_NE(fb.shared_bytes()->data(), second);
+    EXPECT_EQ(also_held.pixel(2, 2), (std::array<std::uint8_t, 4>{0, 0, 0, 0}));
+    EXPECT_EQ(held.pixel(3, 3), (std::array<std::uint8_t, 4>{0, 0, 0, 0}));
+}
+
+// Random rectangle writes against a plain copy of the expected pixels, with snapshots taken,
+// held for a while and dropped in random patterns: every snapshot keeps exactly the pixels of
+// its moment, and the framebuffer always holds every write, however its buffers were recycled.
+TEST(RfbFramebuffer, RecyclingKeepsEveryWriteAndEverySnapshot) {
+    constexpr std::uint32_t kW = 37, kH = 23;
+    for (std::uint32_t seed = 1; seed <= 20; ++seed) {
+        SCOPED_TRACE(seed);
+        std::mt19937 rng(seed);
+        auto pick = [&](std::uint32_t n) { return static_cast<std::uint32_t>(rng() % n); };
+        RfbFramebuffer fb(kW, kH);
+        std::vector<std::uint8_t> model(std::size_t{kW} * kH * 4, 0);
+        std::vector<std::pair<RfbFramebuffer, std::vector<std::uint8_t>>> held;
+        for (int step = 0; step < 400; ++step) {
+            const std::uint32_t x = pick(kW + 5), y = pick(kH + 5);
+            // Mostly small areas, sometimes more than the tracked number in a row.
+            const std::uint32_t w = 1 + pick(pick(8) == 0 ? kW : 4);
+            const std::uint32_t h = 1 + pick(pick(8) == 0 ? kH : 4);
+            const auto value = static_cast<std::uint8_t>(1 + pick(250));
+            const PixelPlane plane = fb.own_pixels(x, y, w, h);
+            for (std::uint32_t row = y; row < std::min(y + h, kH); ++row) {
+                for (std::uint32_t col = x; col < std::min(x + w, kW); ++col) {
+                    std::memset(plane.at(col, row), value, 4);
+                    std::memset(model.data() + (std::size_t{row} * kW + col) * 4, value, 4);
+                }
+            }
+            if (pick(3) == 0) {
+                held.emplace_back(fb.snapshot(), model);
+            }
+            while (!held.empty() && pick(2) == 0) {
+                held.erase(held.begin() + pick(static_cast<std::uint32_t>(held.size())));
+            }
+            for (const auto& [snap, pixels] : held) {
+                ASSERT_TRUE(std::equal(pixels.begin(), pixels.end(), snap.bytes().begin(),
+                                       snap.bytes().end()));
+            }
+            ASSERT_TRUE(
+                std::equal(model.begin(), model.end(), fb.bytes().begin(), fb.bytes().end()))
+                << "step " << step;
+        }
+    }
 }
 
 TEST(ClientMessages, EncodeExactBytes) {

@@ -3,8 +3,13 @@
 // stride width × 4. Pixels never written by a server stay transparent black.
 //
 // Copies share the pixel buffer: a copy is a snapshot. The worker reaches the pixels for writing
-// only through own_pixels(), which first copies the buffer when a snapshot still shares it, so a
-// published snapshot never changes afterwards and the UI reads it without a lock.
+// only through own_pixels(), which first makes the buffer exclusive when a snapshot still shares
+// it, so a published snapshot never changes afterwards and the UI reads it without a lock.
+//
+// Making it exclusive rarely copies the whole frame: the framebuffer keeps the buffer it used
+// before and the places written since. Once every snapshot of that older buffer is gone (the UI
+// holds one frame at a time), only those places are brought up to date in it and it becomes the
+// current buffer again. A small update then costs a small copy, not a full frame.
 
 #include <array>
 #include <cstdint>
@@ -30,6 +35,11 @@ class RfbFramebuffer {
     RfbFramebuffer() : RfbFramebuffer(0, 0) {}
     // Zero-filled; a session starts at generation 0.
     RfbFramebuffer(std::uint16_t width, std::uint16_t height, std::uint64_t generation = 0);
+    // A copy is a snapshot: it shares the pixels and takes no part in recycling.
+    RfbFramebuffer(const RfbFramebuffer& other);
+    RfbFramebuffer& operator=(const RfbFramebuffer& other);
+    RfbFramebuffer(RfbFramebuffer&&) noexcept = default;
+    RfbFramebuffer& operator=(RfbFramebuffer&&) noexcept = default;
 
     std::uint16_t width() const { return width_; }
     std::uint16_t height() const { return height_; }
@@ -45,9 +55,11 @@ class RfbFramebuffer {
     RfbFramebuffer snapshot() const { return *this; }
     bool shares_pixels_with(const RfbFramebuffer& other) const { return pixels_ == other.pixels_; }
 
-    // Makes the buffer exclusively this object's (copying it if a snapshot shares it) and gives
-    // write access to it.
+    // Makes the buffer exclusively this object's and gives write access to it, for writing
+    // within the given rectangle (clipped here; the whole framebuffer when none is given).
+    // Writes outside the announced rectangle would be lost when a buffer is recycled.
     PixelPlane own_pixels();
+    PixelPlane own_pixels(std::uint32_t x, std::uint32_t y, std::uint32_t w, std::uint32_t h);
     // Writes one pixel; ignored outside the framebuffer.
     void write_pixel(std::uint32_t x, std::uint32_t y, std::array<std::uint8_t, 4> rgba);
 
@@ -55,7 +67,17 @@ class RfbFramebuffer {
     void advance_generation() { ++generation_; }
 
   private:
+    struct Area {
+        std::uint32_t x = 0, y = 0, w = 0, h = 0;
+    };
+    void note_written(std::uint32_t x, std::uint32_t y, std::uint32_t w, std::uint32_t h);
+    void bring_spare_up_to_date();
+
     std::shared_ptr<std::vector<std::uint8_t>> pixels_;
+    // The buffer used before the current one, and where the current one differs from it.
+    std::shared_ptr<std::vector<std::uint8_t>> spare_;
+    std::vector<Area> spare_behind_;
+    bool spare_all_behind_ = false;
     std::uint64_t generation_ = 0;
     std::uint16_t width_ = 0;
     std::uint16_t height_ = 0;

@@ -110,7 +110,7 @@ RfbStatus decode_raw(RfbStream& in, const RectHeader& r, RfbFramebuffer& fb,
     if (total == 0) {
         return ok_status();
     }
-    const PixelPlane plane = fb.own_pixels();
+    const PixelPlane plane = fb.own_pixels(r.x, r.y, r.w, r.h);
     RawSink sink(r, plane, conv);
     for (std::uint64_t left = total; left > 0;) {
         auto view = in.read_some(static_cast<std::size_t>(left));
@@ -138,7 +138,7 @@ RfbStatus decode_copy_rect(RfbStream& in, const RectHeader& r, RfbFramebuffer& f
     if (cols == 0 || rows == 0) {
         return ok_status();
     }
-    const PixelPlane plane = fb.own_pixels();
+    const PixelPlane plane = fb.own_pixels(r.x, r.y, cols, rows);
     // Source columns inside the framebuffer; the rest of each destination row reads as
     // transparent black.
     const std::uint32_t inside = clipped_length(sx, cols, plane.width);
@@ -209,6 +209,10 @@ RfbStatus decode_rre(RfbStream& in, const RectHeader& r, RfbFramebuffer& fb,
     scratch.subrects.clear();
     scratch.bytes.resize(std::size_t{kPiece} * wire_size);
     std::uint64_t total = 0;
+    // Where this update writes: the background rectangle and every subrectangle (which may
+    // reach past the rectangle), as one bounding box.
+    std::uint32_t left = r.x, top = r.y;
+    std::uint32_t right = r.x + r.w, bottom = r.y + r.h;
     for (std::uint32_t done = 0; done < n;) {
         const std::uint32_t batch = std::min(kPiece, n - done);
         const auto piece = std::span(scratch.bytes.data(), batch * wire_size);
@@ -229,6 +233,14 @@ RfbStatus decode_rre(RfbStream& in, const RectHeader& r, RfbFramebuffer& fb,
             if (total > kMaxPixelWork) {
                 return protocol_error("RRE subrectangles exceed the pixel work limit");
             }
+            if (area > 0) {
+                const std::uint32_t sx = r.x + load_u16(s + bpp);
+                const std::uint32_t sy = r.y + load_u16(s + bpp + 2);
+                left = std::min(left, sx);
+                top = std::min(top, sy);
+                right = std::max(right, sx + sw);
+                bottom = std::max(bottom, sy + sh);
+            }
             std::uint8_t* kept = scratch.subrects.data() + std::size_t{done + i} * kKept;
             const auto colour = conv.convert_one(s);
             std::memcpy(kept, colour.data(), 4);
@@ -237,7 +249,7 @@ RfbStatus decode_rre(RfbStream& in, const RectHeader& r, RfbFramebuffer& fb,
         done += batch;
     }
 
-    const PixelPlane plane = fb.own_pixels();
+    const PixelPlane plane = fb.own_pixels(left, top, right - left, bottom - top);
     fill(plane, r.x, r.y, r.w, r.h, background);
     for (std::uint32_t i = 0; i < n; ++i) {
         const std::uint8_t* kept = scratch.subrects.data() + std::size_t{i} * kKept;
