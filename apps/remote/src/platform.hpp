@@ -18,6 +18,7 @@
 #include "runtime/ui/text_render.hpp"
 #include "runtime/ui/tokens/colors.hpp"
 #include "runtime/ui/tokens/terminal_palette.hpp"
+#include "runtime/ui/utf8.hpp"
 #include "runtime/ui/widget/button.hpp"
 #include "runtime/ui/widget/clipboard.hpp"
 #include "runtime/ui/widget/nav_split.hpp"

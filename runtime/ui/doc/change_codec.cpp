@@ -17,7 +17,7 @@
 #include <limits>
 
 #include "runtime/ui/doc/change.hpp"
-#include "runtime/ui/doc/utf8.hpp"
+#include "runtime/ui/utf8.hpp"
 
 namespace orvo_ui::doc {
 namespace {

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "runtime/ui/doc/utf8.hpp"
+#include "runtime/ui/utf8.hpp"
 
 namespace orvo_ui::doc {
 
@@ -14,6 +14,18 @@ std::size_t Document::HashHash::operator()(const ChangeHash& h) const {
     std::size_t v = 0;
     std::memcpy(&v, h.data(), sizeof v);
     return v;
+}
+
+// Actor ids are random, but both halves are mixed so that ids sharing a prefix still spread.
+std::size_t Document::ActorHash::operator()(const ActorId& a) const {
+    std::uint64_t lo = 0;
+    std::uint64_t hi = 0;
+    std::memcpy(&lo, a.bytes.data(), sizeof lo);
+    std::memcpy(&hi, a.bytes.data() + sizeof lo, sizeof hi);
+    std::uint64_t x = lo ^ (hi * 0x9e3779b97f4a7c15ull);
+    x ^= x >> 31;
+    x *= 0xbf58476d1ce4e5b9ull;
+    return x ^ (x >> 29);
 }
 
 Document::Document(ActorId actor) {
@@ -35,22 +47,24 @@ bool Document::less(const OpId& a, const OpId& b) const {
 }
 
 std::uint32_t Document::intern(const ActorId& actor) {
-    auto [it, inserted] = actor_index_.emplace(actor, static_cast<std::uint32_t>(actors_.size()));
-    if (inserted) {
-        actors_.push_back(actor);
-        by_actor_.emplace_back();
+    if (const std::uint32_t* known = actor_index_.find(actor)) {
+        return *known;
     }
-    return it->second;
+    const auto index = static_cast<std::uint32_t>(actors_.size());
+    actor_index_.insert(actor, index);
+    actors_.push_back(actor);
+    by_actor_.emplace_back();
+    return index;
 }
 
 Result<Document::OpId> Document::find(ObjId id, ObjType type) const {
     OpId internal{};
     if (!id.is_root()) {
-        auto actor = actor_index_.find(id.actor);
-        if (actor == actor_index_.end()) {
+        const std::uint32_t* actor = actor_index_.find(id.actor);
+        if (actor == nullptr) {
             return make_error(ErrorCode::NoSuchObject, "no such object");
         }
-        internal = OpId{id.counter, actor->second};
+        internal = OpId{id.counter, *actor};
     }
     const Object* found = object(internal);
     if (found == nullptr)

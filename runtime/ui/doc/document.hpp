@@ -161,6 +161,9 @@ class Document {
     struct HashHash {
         std::size_t operator()(const ChangeHash& h) const;
     };
+    struct ActorHash {
+        std::size_t operator()(const ActorId& a) const;
+    };
 
     struct Applied {
         ChangeHash hash{};
@@ -231,7 +234,7 @@ class Document {
                 const std::vector<ChangeHash>& deps);
 
     std::vector<ActorId> actors_;
-    std::map<ActorId, std::uint32_t> actor_index_;
+    FlatIndex<ActorId, ActorHash> actor_index_;
     std::uint32_t self_ = 0;
 
     std::deque<Object> objects_;

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "runtime/ui/doc/document.hpp"
-#include "runtime/ui/doc/utf8.hpp"
+#include "runtime/ui/utf8.hpp"
 
 namespace orvo_ui::doc {
 namespace {
@@ -217,8 +217,8 @@ Status Document::apply_decoded(const ChangeHash& hash, std::vector<std::uint8_t>
     actor_map.reserve(change.actors.size());
     std::uint32_t fresh = static_cast<std::uint32_t>(actors_.size());
     for (const auto& a : change.actors) {
-        auto it = actor_index_.find(a);
-        actor_map.push_back(it != actor_index_.end() ? it->second : fresh++);
+        const std::uint32_t* known = actor_index_.find(a);
+        actor_map.push_back(known != nullptr ? *known : fresh++);
     }
     std::uint64_t max_op = 0;
     std::vector<std::uint64_t> clock;

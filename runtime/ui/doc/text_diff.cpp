@@ -1,6 +1,6 @@
 #include "runtime/ui/doc/text_diff.hpp"
 
-#include "runtime/ui/doc/utf8.hpp"
+#include "runtime/ui/utf8.hpp"
 
 namespace orvo_ui::doc {
 

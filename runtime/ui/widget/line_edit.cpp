@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "runtime/ui/utf8.hpp"
 #include "runtime/ui/widget/utf8.hpp"
 
 namespace orvo_ui::widget::line_edit {
@@ -41,7 +42,7 @@ bool erase(LineEdit& e, std::size_t from, std::size_t to) {
 void reset_text(LineEdit& e, std::string_view text) {
     const std::size_t caret_chars = utf8::char_index(e.text, e.caret);
     const std::size_t anchor_chars = utf8::char_index(e.text, e.anchor);
-    e.text = utf8::sanitized(text);
+    e.text = orvo_ui::utf8::decode_lossy(text);
     e.caret = utf8::byte_offset(e.text, caret_chars);
     e.anchor = utf8::byte_offset(e.text, anchor_chars);
 }
@@ -94,7 +95,7 @@ void select_all(LineEdit& e) {
 }
 
 bool insert(LineEdit& e, std::string_view text) {
-    std::string clean = utf8::sanitized(text);
+    std::string clean = orvo_ui::utf8::decode_lossy(text);
     const bool removed = delete_selection(e);
     const std::size_t room =
         e.text.size() < kMaxInsertedBytes ? kMaxInsertedBytes - e.text.size() : 0;
@@ -174,7 +175,7 @@ std::size_t word_end_after(std::string_view text, std::size_t pos) {
 }
 
 std::string single_line(std::string_view text) {
-    const std::string clean = utf8::sanitized(text);
+    const std::string clean = orvo_ui::utf8::decode_lossy(text);
     std::string out;
     out.reserve(clean.size());
     for (std::size_t i = 0; i < clean.size(); ++i) {

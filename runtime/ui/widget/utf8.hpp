@@ -7,9 +7,6 @@
 
 namespace orvo_ui::widget::utf8 {
 
-// `text` with every invalid or truncated sequence replaced by U+FFFD.
-std::string sanitized(std::string_view text);
-
 // Byte offset of the code point boundary after / before `pos` (clamped to the text).
 // `text` must be valid UTF-8.
 std::size_t next_boundary(std::string_view text, std::size_t pos);

@@ -187,22 +187,37 @@ std::vector<ConnectionProfile> read_profiles(const ProfileDocument& document) {
         return profiles;
     }
     // Keys of every concurrent connections map, ascending; a profile present in several maps
-    // is read from the visible one.
-    std::map<std::string, d::ObjId> entries;
-    for (const auto& map : connection_maps(document)) {
-        auto keys = document.keys(map);
-        if (!keys.ok()) {
-            continue;
+    // is read from the visible one. Nearly always there is one map, whose keys come sorted.
+    std::vector<std::pair<std::string, d::ObjId>> entries;
+    const auto maps = connection_maps(document);
+    if (maps.size() == 1) {
+        if (auto keys = document.keys(maps.front()); keys.ok()) {
+            entries.reserve(keys.value().size());
+            for (auto& key : keys.value()) {
+                if (auto entry = object_at(document, maps.front(), key, d::ObjType::Map)) {
+                    entries.emplace_back(std::move(key), *entry);
+                }
+            }
         }
-        for (const auto& key : keys.value()) {
-            if (entries.count(key) != 0) {
+    } else {
+        std::map<std::string, d::ObjId> merged;
+        for (const auto& map : maps) {
+            auto keys = document.keys(map);
+            if (!keys.ok()) {
                 continue;
             }
-            if (auto entry = object_at(document, map, key, d::ObjType::Map)) {
-                entries.emplace(key, *entry);
+            for (const auto& key : keys.value()) {
+                if (merged.count(key) != 0) {
+                    continue;
+                }
+                if (auto entry = object_at(document, map, key, d::ObjType::Map)) {
+                    merged.emplace(key, *entry);
+                }
             }
         }
+        entries.assign(merged.begin(), merged.end());
     }
+    profiles.reserve(entries.size());
     for (const auto& [key, entry] : entries) {
         if (const auto id = Uuid::parse(key)) {
             profiles.push_back(read_entry(document, *id, entry));

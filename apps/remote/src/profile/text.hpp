@@ -10,6 +10,4 @@ namespace remote {
 // UTF-8 bytes are kept as they are (they are never white space).
 std::string_view trim_unicode(std::string_view text);
 
-bool is_valid_utf8(std::string_view text);
-
 }  // namespace remote

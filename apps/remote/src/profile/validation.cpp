@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform.hpp"
 #include "profile/endpoint_id.hpp"
 #include "profile/text.hpp"
 
@@ -107,7 +108,7 @@ ConnectionProfile profile_from_form(const FormState& form, const Uuid& id) {
 
 bool live_sessions_enabled() {
     const char* value = std::getenv("REMOTE_LIVE_SESSIONS");
-    return value != nullptr && is_valid_utf8(value);
+    return value != nullptr && orvo_ui::utf8::valid(value);
 }
 
 TransportAvailability transport_availability(const ConnectionProfile& profile) {

@@ -4,22 +4,19 @@
 #include <string_view>
 #include <vector>
 
-#include "rfb/utf8.hpp"
+#include "platform.hpp"
 #include "rfb/vnc_auth.hpp"
 #include "rfb/wire.hpp"
 
 namespace remote::rfb {
 namespace {
 
+std::string_view as_text(std::span<const std::uint8_t> bytes) {
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
 constexpr std::uint8_t kSecurityNone = 1;
 constexpr std::uint8_t kSecurityVncAuth = 2;
-
-// Unicode White_Space, for trimming the end of the version text.
-bool is_white_space(char32_t c) {
-    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
-           c == 0x205F || c == 0x3000;
-}
 
 std::string_view trim_end(std::string_view text) {
     while (!text.empty()) {
@@ -28,8 +25,8 @@ std::string_view trim_end(std::string_view text) {
         while (start > 0 && (static_cast<std::uint8_t>(text[start]) & 0xC0) == 0x80) {
             --start;
         }
-        const auto last = first_code_point(text.substr(start));
-        if (!last || !is_white_space(*last)) {
+        const auto last = orvo_ui::utf8::first_scalar(text.substr(start));
+        if (!last || !orvo_ui::utf8::is_white_space(*last)) {
             break;
         }
         text.remove_suffix(text.size() - start);
@@ -166,17 +163,17 @@ RfbResult<ServerInit> read_server_init(RfbStream& s) {
     if (auto r = s.read_exact(name); !r) {
         return r.error();
     }
-    init.name = decode_utf8_lossy(name);
+    init.name = orvo_ui::utf8::decode_lossy(as_text(name));
     return init;
 }
 
 }  // namespace
 
 std::optional<ProtocolVersion> parse_protocol_version(std::span<const std::uint8_t, 12> bytes) {
-    if (!is_valid_utf8(bytes)) {
+    const std::string_view text = as_text(bytes);
+    if (!orvo_ui::utf8::valid(text)) {
         return std::nullopt;
     }
-    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (!text.starts_with("RFB ")) {
         return std::nullopt;
     }
@@ -216,7 +213,7 @@ RfbResult<std::string> read_reason_string(RfbStream& in) {
     if (auto r = discard_bytes(in, length.value() - kept); !r) {
         return r.error();
     }
-    return decode_utf8_lossy(bytes);
+    return orvo_ui::utf8::decode_lossy(as_text(bytes));
 }
 
 RfbResult<ServerInit> run_handshake(RfbStream& stream, const std::optional<std::string>& password) {

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "rfb/utf8.hpp"
-
 namespace remote::rfb {
 namespace {
 
@@ -84,7 +82,7 @@ std::optional<std::uint32_t> keysym_for_key(const orvo_ui::KeyEvent& key) {
         default:
             break;
     }
-    const auto first = first_code_point(key.text);
+    const auto first = orvo_ui::utf8::first_scalar(key.text);
     if (!first) {
         return std::nullopt;
     }

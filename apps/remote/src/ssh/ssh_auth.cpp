@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <system_error>
 
-#include "profile/text.hpp"
+#include "platform.hpp"
 
 namespace remote::ssh {
 
@@ -13,7 +13,7 @@ std::optional<std::string> process_env(const char* name) {
         return std::nullopt;
     }
     std::string text(value);
-    if (!is_valid_utf8(text)) {
+    if (!orvo_ui::utf8::valid(text)) {
         return std::nullopt;
     }
     return text;

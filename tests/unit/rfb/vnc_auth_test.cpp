@@ -1,52 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
-#include "rfb/utf8.hpp"
 #include "rfb/vnc_auth.hpp"
 
 namespace remote::rfb {
 namespace {
-
-std::vector<std::uint8_t> bytes_of(std::string_view s) {
-    return {s.begin(), s.end()};
-}
-
-TEST(Utf8, LossyDecodingReplacesEachMaximalIllFormedSubpart) {
-    struct Case {
-        const char* what;
-        std::string in;
-        std::string out;
-        bool valid;
-    };
-    const std::vector<Case> cases = {
-        {"ascii", "VNC desktop", "VNC desktop", true},
-        {"two-byte", "caf\xC3\xA9", "caf\xC3\xA9", true},
-        {"four-byte", "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80", true},
-        {"lone continuation", "a\x80z", "a\xEF\xBF\xBDz", false},
-        {"overlong slash", "\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD", false},
-        {"surrogate", "\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD", false},
-        {"truncated three-byte is one subpart", "\xE2\x82", "\xEF\xBF\xBD", false},
-        {"past U+10FFFF", "\xF4\x90\x80\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD",
-         false},
-        {"truncated then ascii", "\xF0\x9F\x98x", "\xEF\xBF\xBDx", false},
-        {"0xFF", "\xFF", "\xEF\xBF\xBD", false},
-    };
-    for (const auto& c : cases) {
-        const auto b = bytes_of(c.in);
-        EXPECT_EQ(decode_utf8_lossy(b), c.out) << c.what;
-        EXPECT_EQ(is_valid_utf8(b), c.valid) << c.what;
-    }
-}
-
-TEST(Utf8, FirstCodePoint) {
-    EXPECT_EQ(first_code_point("a"), U'a');
-    EXPECT_EQ(first_code_point("\xC3\xA9t\xC3\xA9"), U'\u00E9');
-    EXPECT_EQ(first_code_point("\xE2\x82\xAC"), U'\u20AC');
-    EXPECT_FALSE(first_code_point(""));
-    EXPECT_FALSE(first_code_point("\x80"));
-}
 
 std::array<std::uint8_t, 8> hex8(std::uint64_t v) {
     std::array<std::uint8_t, 8> out{};
