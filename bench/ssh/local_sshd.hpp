@@ -3,12 +3,8 @@
 // key, client key and config, stopped by its PID. Needs root, like sshd itself.
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -22,8 +18,7 @@
 #include <utility>
 
 #include "support/loopback.hpp"
-
-extern char** environ;
+#include "support/process.hpp"
 
 namespace remote::bench {
 
@@ -52,23 +47,17 @@ class LocalSshd {
             << "PasswordAuthentication no\nKbdInteractiveAuthentication no\n";
         const std::string config = s.dir_ + "/sshd_config";
         std::string log = s.dir_ + "/sshd.log";
-        const char* argv[] = {"/usr/sbin/sshd", "-f", config.c_str(), "-D", "-e", nullptr};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT, 0600);
-        const int rc = posix_spawn(&s.pid_, argv[0], &actions, nullptr,
-                                   const_cast<char* const*>(argv), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0) {
+        s.pid_ = test_support::spawn_process({"/usr/sbin/sshd", "-f", config, "-D", "-e"}, log);
+        if (s.pid_ <= 0) {
             return fail("posix_spawn sshd");
         }
-        for (int i = 0; i < 500; ++i) {
-            if (test_support::port_listens(s.port_)) {
-                return std::optional<LocalSshd>(std::move(s));
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        const std::uint16_t port = s.port_;
+        if (!test_support::wait_until_ready(
+                s.pid_, [port] { return test_support::port_listens(port); },
+                std::chrono::seconds(10))) {
+            return fail("sshd did not listen");
         }
-        return fail("sshd did not listen");
+        return std::optional<LocalSshd>(std::move(s));
     }
 
     LocalSshd(LocalSshd&& other) noexcept
@@ -82,10 +71,7 @@ class LocalSshd {
         return *this;
     }
     ~LocalSshd() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
+        test_support::stop_process(pid_);
         if (!dir_.empty()) {
             std::error_code ec;
             std::filesystem::remove_all(dir_, ec);

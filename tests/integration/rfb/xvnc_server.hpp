@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -25,46 +24,15 @@
 #include <vector>
 
 #include "support/loopback.hpp"
-
-extern char** environ;
+#include "support/process.hpp"
 
 namespace remote::rfb::testing {
 
-// Starts argv[0] (searched in PATH) with stdout and stderr sent to a file; returns its PID.
-inline pid_t spawn_process(const std::vector<std::string>& args, const std::string& log_path) {
-    std::vector<char*> argv;
-    for (const auto& a : args) {
-        argv.push_back(const_cast<char*>(a.c_str()));
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, log_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t pid = -1;
-    const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return rc == 0 ? pid : -1;
-}
-
-inline void stop_process(pid_t pid) {
-    if (pid <= 0) {
-        return;
-    }
-    ::kill(pid, SIGTERM);
-    for (int i = 0; i < 100; ++i) {
-        if (::waitpid(pid, nullptr, WNOHANG) == pid) {
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);
-}
-
 using test_support::free_port;
 using test_support::port_listens;
+using test_support::spawn_process;
+using test_support::stop_process;
+using test_support::wait_until_ready;
 
 inline std::string read_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -114,18 +82,15 @@ class XvncServer {
             ADD_FAILURE() << "cannot start Xvnc (is tigervnc-standalone-server installed?)";
             return;
         }
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (::waitpid(pid_, nullptr, WNOHANG) == pid_) {
-                pid_ = -1;
-                break;
-            }
-            if (port_listens(port_) &&
-                std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(display_))) {
-                ready_ = true;
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        ready_ = wait_until_ready(
+            pid_,
+            [&] {
+                return port_listens(port_) &&
+                       std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(display_));
+            },
+            std::chrono::seconds(20), std::chrono::milliseconds(50));
+        if (ready_) {
+            return;
         }
         ADD_FAILURE() << "Xvnc did not listen on port " << port_ << ":\n"
                       << read_file(dir_ + "/xvnc.log");

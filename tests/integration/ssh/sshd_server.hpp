@@ -15,14 +15,16 @@
 #include <thread>
 
 #include "integration/rfb/xvnc_server.hpp"
+#include "support/process.hpp"
 
 namespace remote::ssh::testing {
 
 using rfb::testing::free_port;
 using rfb::testing::port_listens;
 using rfb::testing::read_file;
-using rfb::testing::spawn_process;
-using rfb::testing::stop_process;
+using test_support::spawn_process;
+using test_support::stop_process;
+using test_support::wait_until_ready;
 
 inline bool run_quiet(const std::string& command) {
     return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
@@ -91,17 +93,10 @@ class SshdServer {
             ADD_FAILURE() << "cannot start /usr/sbin/sshd (is openssh-server installed?)";
             return;
         }
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (::waitpid(pid_, nullptr, WNOHANG) == pid_) {
-                pid_ = -1;
-                break;
-            }
-            if (port_listens(port_)) {
-                ready_ = true;
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ready_ = wait_until_ready(
+            pid_, [&] { return port_listens(port_); }, std::chrono::seconds(20));
+        if (ready_) {
+            return;
         }
         ADD_FAILURE() << "sshd did not listen on port " << port_ << ":\n" << read_file(log());
     }
