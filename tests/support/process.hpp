@@ -1,6 +1,7 @@
 #pragma once
 // Child processes for the real servers that tests and benchmarks start (Xvnc, sshd, xev):
-// spawned with their output in a log file, waited on until they serve, stopped by PID.
+// spawned with their output in a log file, waited on until they serve, stopped by PID. Also
+// counting this process's own named threads, to see that workers are gone.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -9,6 +10,8 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -69,6 +72,19 @@ inline void stop_process(pid_t pid) {
     }
     ::kill(pid, SIGKILL);
     ::waitpid(pid, nullptr, 0);
+}
+
+// The number of this process's threads with the given kernel name.
+inline int threads_named(const std::string& name) {
+    int count = 0;
+    std::error_code ec;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", ec)) {
+        std::ifstream comm(task.path() / "comm");
+        std::string line;
+        std::getline(comm, line);
+        count += line == name ? 1 : 0;
+    }
+    return count;
 }
 
 }  // namespace test_support

@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "known_hosts/host_key_identity.hpp"
+#include "support/process.hpp"
 
 namespace remote::ssh::testing {
 
@@ -166,17 +167,6 @@ inline std::string read_until(ssh_channel channel, const std::string& text,
     return got;
 }
 
-// The number of this process's threads with the given kernel name.
-inline int threads_named(const std::string& name) {
-    int count = 0;
-    std::error_code ec;
-    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", ec)) {
-        std::ifstream comm(task.path() / "comm");
-        std::string line;
-        std::getline(comm, line);
-        count += line == name ? 1 : 0;
-    }
-    return count;
-}
+using test_support::threads_named;
 
 }  // namespace remote::ssh::testing

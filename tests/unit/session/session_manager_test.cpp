@@ -12,25 +12,15 @@
 #include "profile/validation.hpp"
 #include "session/session_input.hpp"
 #include "session/session_manager.hpp"
+#include "support/process.hpp"
 #include "unit/session/session_fixture.hpp"
 
 namespace remote {
 namespace {
 
+using test_support::threads_named;
 using testing::ScopedEnv;
 using testing::SessionHarness;
-
-int threads_named(const std::string& name) {
-    int count = 0;
-    std::error_code ec;
-    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", ec)) {
-        std::ifstream comm(task.path() / "comm");
-        std::string line;
-        std::getline(comm, line);
-        count += line == name ? 1 : 0;
-    }
-    return count;
-}
 
 // A private folder for the trust file, named by REMOTE_SSH_KNOWN_HOSTS.
 class TrustFolder {
