@@ -13,6 +13,7 @@
 #include "integration/ssh/session_waits.hpp"
 #include "known_hosts/host_key_store.hpp"
 #include "ssh/ssh_session.hpp"
+#include "support/temp_dir.hpp"
 
 namespace remote::ssh {
 namespace {
@@ -21,17 +22,6 @@ using namespace testing;
 
 class ScriptedTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/remote-ssh-scripted-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        known_hosts = dir / "known-hosts.json";
-    }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
-    }
-
     SshSession connect(ScriptedSshServer& server, const std::string& password = kScriptedPassword) {
         EXPECT_TRUE(
             trust_host_key(known_hosts, "127.0.0.1", server.port(), server.identity()).ok());
@@ -45,8 +35,9 @@ class ScriptedTest : public ::testing::Test {
         return std::move(std::get<SshSession>(started));
     }
 
-    std::filesystem::path dir;
-    std::filesystem::path known_hosts;
+    test_support::TempDir temp{"remote-ssh-scripted"};
+    const std::filesystem::path dir = temp.path();
+    const std::filesystem::path known_hosts = dir / "known-hosts.json";
 };
 
 // The screen's first rows with trailing blanks cut.

@@ -20,6 +20,7 @@
 #include "runtime/ui/files.hpp"
 
 #include "support/env_override.hpp"
+#include "support/temp_dir.hpp"
 
 namespace {
 
@@ -29,24 +30,7 @@ using orvo_ui::files::state_dir;
 
 using test_support::EnvOverride;
 
-class TempDir {
-  public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "files-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            ADD_FAILURE() << "mkdtemp failed";
-        }
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
+using test_support::TempDir;
 
 std::string read_file(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -13,33 +13,14 @@
 #include <string>
 
 #include "support/env_override.hpp"
+#include "support/temp_dir.hpp"
 
 namespace known_hosts_test {
 
 namespace fs = std::filesystem;
 
 // A private (0700) folder removed with everything in it at the end of the test.
-class TempDir {
-  public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "known-hosts-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            ADD_FAILURE() << "mkdtemp failed";
-        }
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, ec);
-        fs::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
+using test_support::TempDir;
 
 // Sets or clears environment variables and restores them when it goes out of scope.
 using test_support::EnvOverride;

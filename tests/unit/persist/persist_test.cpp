@@ -11,6 +11,7 @@
 #include "runtime/ui/doc/text_diff.hpp"
 #include "runtime/ui/persist/log_format.hpp"
 #include "runtime/ui/persist/persistent_document.hpp"
+#include "support/temp_dir.hpp"
 #include "unit/doc/doc_dump.hpp"
 
 namespace {
@@ -34,13 +35,7 @@ void write_file(const fs::path& p, const Bytes& b) {
 
 class PersistTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/persist-test-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        root_ = tmpl;
-        folder_ = root_ / "document";
-    }
-    void TearDown() override { fs::remove_all(root_); }
+    test_support::TempDir temp_{"persist-test"};
 
     // Each "device" keeps its actor in its own state folder.
     std::unique_ptr<persist::PersistentDocument> open_as(const std::string& device,
@@ -50,7 +45,8 @@ class PersistTest : public ::testing::Test {
         return r.ok() ? std::move(r.value()) : nullptr;
     }
 
-    fs::path root_, folder_;
+    const fs::path root_ = temp_.path();
+    const fs::path folder_ = root_ / "document";
 };
 
 ObjId ensure_map(doc::Document& d, ObjId parent, const std::string& key) {

@@ -13,6 +13,7 @@
 #include "session/session_input.hpp"
 #include "session/session_manager.hpp"
 #include "support/process.hpp"
+#include "support/temp_dir.hpp"
 #include "unit/session/session_fixture.hpp"
 
 namespace remote {
@@ -26,20 +27,13 @@ using testing::SessionHarness;
 class TrustFolder {
   public:
     explicit TrustFolder(mode_t mode = 0700) {
-        char tmpl[] = "/tmp/remote-session-trust-XXXXXX";
-        dir_ = ::mkdtemp(tmpl);
-        ::chmod(dir_.c_str(), mode);
-        env_.emplace("REMOTE_SSH_KNOWN_HOSTS", (dir_ / "known-hosts.json").c_str());
-    }
-    ~TrustFolder() {
-        env_.reset();
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
+        ::chmod(dir_.path().c_str(), mode);
+        env_.emplace("REMOTE_SSH_KNOWN_HOSTS", (dir_.path() / "known-hosts.json").c_str());
     }
 
   private:
-    std::filesystem::path dir_;
-    std::optional<ScopedEnv> env_;
+    test_support::TempDir dir_{"remote-session-trust"};
+    std::optional<ScopedEnv> env_;  // declared last: restored before the folder goes
 };
 
 SessionStatus status_of(SessionHarness& h) {

@@ -10,6 +10,7 @@
 #include "known_hosts/host_key_store.hpp"
 #include "ssh/client_settings.hpp"
 #include "ssh/host_key_review.hpp"
+#include "support/temp_dir.hpp"
 
 namespace remote::ssh {
 namespace {
@@ -19,17 +20,9 @@ const HostKeyIdentity kOther{"ecdsa-sha2-nistp256", "SHA256:other"};
 
 class TrustDir : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/remote-ssh-review-XXXXXX";
-        dir = ::mkdtemp(tmpl);
-        file = dir / "known-hosts.json";
-    }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
-    }
-    std::filesystem::path dir;
-    std::filesystem::path file;
+    test_support::TempDir temp{"remote-ssh-review"};
+    const std::filesystem::path dir = temp.path();
+    const std::filesystem::path file = dir / "known-hosts.json";
 };
 
 TEST_F(TrustDir, VerdictByTarget) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ssh/ssh_auth.hpp"
+#include "support/temp_dir.hpp"
 
 namespace remote::ssh {
 namespace {
@@ -33,19 +34,12 @@ class FakeEnv {
     std::map<std::string, std::string> values_;
 };
 
-class HomeDir {
-  public:
-    HomeDir() {
-        char tmpl[] = "/tmp/remote-ssh-home-XXXXXX";
-        path = ::mkdtemp(tmpl);
-        std::filesystem::create_directory(path / ".ssh");
-    }
-    ~HomeDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
+struct HomeDir {
+    HomeDir() { std::filesystem::create_directory(path / ".ssh"); }
     void add_key(const char* name) const { std::ofstream(path / ".ssh" / name) << "key"; }
-    std::filesystem::path path;
+
+    test_support::TempDir temp{"remote-ssh-home"};
+    const std::filesystem::path path = temp.path();
 };
 
 struct KeyCase {
